@@ -1,0 +1,67 @@
+// The pieces of ScaleDIB: the checked job description and the two modes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vistrel::dib::scale {
+
+// A validated scaling job: both images are 24-bit, bottom-up, padded rows.
+struct Job {
+    const std::uint8_t* src;
+    std::size_t srcStride;
+    std::uint32_t sW, sH;
+    std::uint8_t* dst;
+    std::size_t dstStride;
+    std::uint32_t dW, dH;
+};
+
+// Both return false when their working memory cannot be had; the destination
+// then stays all zero.
+bool Nearest(const Job& job);
+bool AreaAverage(const Job& job);
+
+// round(x) = truncate(x + 0.5), then the low 8 bits, as every output byte is
+// made. Values far outside a byte's range cannot occur; they are kept away
+// from the undefined conversion all the same.
+inline std::uint8_t ToByte(double x)
+{
+    double r = x + 0.5;
+    if (!(r > -2147483648.0 && r < 2147483648.0))
+        r = 0.0;
+    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
+}
+
+// single(x): rounding to single precision, named so the precision rules of
+// the resampler read as they are meant.
+inline float Single(double x) { return static_cast<float>(x); }
+
+// Horizontal box filter for stepX >= 1. Which source pixel closes which
+// output pixel, and with what fraction, is the same for every row, so it is
+// worked out once per call.
+struct ShrinkPlan {
+    std::vector<std::uint32_t> closePixel; // per output pixel that gets closed
+    std::vector<double> fraction;
+};
+ShrinkPlan MakeShrinkPlan(std::uint32_t sW, std::uint32_t dW, float stepX);
+
+// The per-output-pixel sums (p + t) of one source row, in double precision,
+// three per pixel (blue, green, red); `sums` holds 3 × closed-count values.
+void ShrinkSums(const std::uint8_t* row, const ShrinkPlan& plan, double* sums);
+
+// array = single(array + sums × w), for all closed output pixels.
+void FoldSums(float* array, const double* sums, std::size_t count, float w);
+
+// Horizontal interpolation for stepX < 1, also worked out once per call.
+struct StretchStep {
+    std::uint8_t kind;          // 1: N; 2: P + (N - P) t; 4: the straddling case
+    std::uint32_t p, n, n2;     // source pixels standing as P, N and the N after the advance
+    float t, u, t2, oneMinusU;  // t doubles as t1 in the straddling case
+};
+std::vector<StretchStep> MakeStretchPlan(std::uint32_t sW, std::uint32_t dW, float stepX);
+
+// One source row interpolated to dW values per channel.
+void StretchRow(const std::uint8_t* row, const std::vector<StretchStep>& plan, float* out);
+
+} // namespace vistrel::dib::scale
