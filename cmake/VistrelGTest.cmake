@@ -1,0 +1,27 @@
+# GoogleTest: the system's package natively; built from the sources Debian
+# installs (/usr/src/googletest) when cross-building for Windows.
+if(CMAKE_CROSSCOMPILING)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+# vistrel_add_test(<name> SOURCES ... LIBS ...)
+function(vistrel_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(WIN32)
+    target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
+  vistrel_warnings(${name})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "VISTREL_BIN_DIR=${VISTREL_BIN_DIR}")
+endfunction()

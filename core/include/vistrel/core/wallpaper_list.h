@@ -1,0 +1,136 @@
+// The image list: rows of five texts ("File", "Type", "Total", "Priority",
+// "Shown"), one parameter chain per row, the list's scheduler block and its
+// random flag; the selection rule and the change of wallpaper through the
+// entry's reader and viewer extenders.
+#pragma once
+
+#include "vistrel/core/extender_registry.h"
+#include "vistrel/platform/global_memory.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vistrel {
+
+enum Column { kColFile = 0, kColType = 1, kColTotal = 2, kColPriority = 3, kColShown = 4, kColumnCount = 5 };
+
+using RowTexts = std::array<std::string, kColumnCount>;
+
+// Views of the list (the list manager's report, the scheduler's window)
+// follow it through these calls.
+class ListObserver {
+public:
+    virtual ~ListObserver() = default;
+    virtual void RowsReset() {}
+    virtual void RowInserted(int /*index*/) {}
+    virtual void RowRemoved(int /*index*/) {}
+    virtual void TextChanged(int /*index*/, int /*column*/) {}
+    // The list changed in a way its owner must save.
+    virtual void Modified() {}
+};
+
+// The column headers, in order.
+const std::array<std::string_view, kColumnCount>& ColumnHeaders();
+
+// A decimal column text as a number: leading blanks and a sign allowed,
+// anything else (or nothing) counts as 0.
+long ParseNumber(std::string_view text);
+
+class CWallpaperList {
+public:
+    explicit CWallpaperList(const CExtenderRegistry* registry = nullptr);
+    ~CWallpaperList();
+    CWallpaperList(const CWallpaperList&) = delete;
+    CWallpaperList& operator=(const CWallpaperList&) = delete;
+
+    void SetRegistry(const CExtenderRegistry* registry) { registry_ = registry; }
+    const CExtenderRegistry* Registry() const { return registry_; }
+    void SetObserver(ListObserver* observer) { observer_ = observer; }
+    // Seconds since 1970 for the random pick's seed; tests give their own.
+    void SetClock(std::function<std::int64_t()> clock) { clock_ = std::move(clock); }
+
+    // Empties the list and takes a fresh scheduler block from the first
+    // scheduler extender.
+    void Reset();
+
+    int GetCount() const { return static_cast<int>(rows_.size()); }
+    const std::string& GetText(int index, int column) const { return rows_[index][column]; }
+    void SetText(int index, int column, std::string text);
+    const RowTexts& GetRow(int index) const { return rows_[index]; }
+
+    // Adds an entry with its default chain; false when a duplicate was
+    // refused or no reader, or no viewer of its type, is there.
+    bool InsertFile(const std::string& path, bool noDuplicates);
+    // Whether a row holds this path (letter case ignored).
+    bool ContainsFile(std::string_view path) const;
+    // A fixed global chain: the reader for the path, then the first viewer of
+    // `type`. Null when either is missing.
+    void* BuildDefaultChain(std::string_view path, std::string_view type) const;
+    void DeleteEntry(int index);
+
+    void MarkShown(int index);
+    void CountShow(int index);
+    bool IsExhausted(int index) const;
+    void ResetShown(int index);
+    void ResetShown();
+    void ResetTotal(int index);
+
+    // The next entry to show, or -1 (an empty list, or no entry can ever be
+    // eligible: a random list whose priorities are all below 1).
+    int PickNext();
+    // Marks the entry shown, reads it with its reader and has its viewer show
+    // it; true when the wallpaper changed (Total is counted then).
+    bool ChangeNow(int index);
+
+    // The entry's or a file's image, owned by the caller, or null. Counters stay.
+    gmem::Handle ReadEntryImage(int index);
+    gmem::Handle ReadFileImage(const std::string& path);
+
+    // Chains: row i's fixed global buffer and its byte count.
+    void* GetChain(int index) const { return chains_[index].data; }
+    std::size_t GetChainBytes(int index) const { return chains_[index].bytes; }
+    // Replaces row i's chain with a fixed global buffer the list then owns.
+    void SetChain(int index, void* chain, std::size_t bytes);
+
+    // The scheduler block (fixed global memory, owned by the list) or null.
+    std::uint8_t* GetSchedulerBlock() const { return scheduler_; }
+    std::size_t GetSchedulerBlockBytes() const { return schedulerBytes_; }
+    void SetSchedulerBlock(void* block, std::size_t bytes);
+
+    std::int32_t GetRandom() const { return random_; }
+    void SetRandom(std::int32_t flag) { random_ = flag; }
+
+    // Appends a row with its texts and chain without any checks, for loading.
+    void AppendLoadedRow(RowTexts texts);
+    void AppendLoadedChain(void* chain, std::size_t bytes);
+
+private:
+    struct Chain {
+        void* data = nullptr;
+        std::size_t bytes = 0;
+    };
+
+    long Number(int index, int column) const { return ParseNumber(rows_[index][column]); }
+    void SetNumber(int index, int column, long value);
+    gmem::Handle ReadWithChain(void* chain, std::size_t bytes, const std::string& path);
+    void IndexFile(const std::string& path, int delta);
+    void FreeAll();
+
+    const CExtenderRegistry* registry_;
+    ListObserver* observer_ = nullptr;
+    std::function<std::int64_t()> clock_;
+    std::vector<RowTexts> rows_;
+    std::vector<Chain> chains_;
+    // Folded File texts, for refusing duplicates without a search of every row.
+    std::unordered_map<std::string, int> fileIndex_;
+    std::uint8_t* scheduler_ = nullptr;
+    std::size_t schedulerBytes_ = 0;
+    std::int32_t random_ = 0;
+};
+
+} // namespace vistrel

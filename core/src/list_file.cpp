@@ -1,0 +1,161 @@
+#include "vistrel/core/list_file.h"
+
+#include "vistrel/core/list_archive.h"
+#include "vistrel/core/message_sink.h"
+#include "vistrel/core/param_block.h"
+#include "vistrel/core/param_chain.h"
+#include "vistrel/platform/files.h"
+#include "vistrel/platform/global_memory.h"
+
+#include <cstring>
+
+namespace vistrel {
+
+namespace {
+
+ListLoadStatus StatusOf(const ArchiveReader& in)
+{
+    return in.GetError() == ArchiveReader::Error::EndOfFile ? ListLoadStatus::EndOfFile : ListLoadStatus::Damaged;
+}
+
+// A fixed global copy of `bytes`, or null.
+void* GlobalCopy(std::string_view bytes)
+{
+    void* copy = gmem::Alloc(gmem::kFixed, bytes.size());
+    if (copy && !bytes.empty())
+        std::memcpy(copy, bytes.data(), bytes.size());
+    return copy;
+}
+
+ListLoadStatus LoadBody(CWallpaperList& list, ArchiveReader& in)
+{
+    std::uint32_t blockLength = 0;
+    std::string_view block;
+    if (!in.Int32(blockLength) || !in.Bytes(blockLength, block))
+        return StatusOf(in);
+    // The block must be one whole block whose own size is the stored length:
+    // the scheduler extender reads its fields by that size.
+    if (!BlockFits(block.data(), block.size()) || BlockSize(block.data()) != blockLength)
+        return ListLoadStatus::Damaged;
+    void* scheduler = GlobalCopy(block);
+    if (!scheduler)
+        return ListLoadStatus::NoMemory;
+    list.SetSchedulerBlock(scheduler, blockLength);
+
+    std::uint32_t rows = 0, columns = 0;
+    if (!in.Int32(rows) || !in.Int32(columns))
+        return StatusOf(in);
+    // Every row owes at least one length byte and a 4-byte chain length, so a
+    // count the rest of the file cannot hold is damage, not a reservation.
+    if (rows > in.Remaining() / 5)
+        return ListLoadStatus::Damaged;
+    for (std::uint32_t i = 0; i < rows; ++i) {
+        RowTexts texts;
+        if (!in.String(texts[kColFile]))
+            return StatusOf(in);
+        for (std::uint32_t j = 1; j < columns; ++j) {
+            std::string text;
+            if (!in.String(text))
+                return StatusOf(in);
+            if (j < kColumnCount) // texts beyond the five columns have no place
+                texts[j] = std::move(text);
+        }
+        list.AppendLoadedRow(std::move(texts));
+    }
+    for (std::uint32_t i = 0; i < rows; ++i) {
+        std::uint32_t length = 0;
+        std::string_view chain;
+        if (!in.Int32(length) || !in.Bytes(length, chain))
+            return StatusOf(in);
+        // Only chains whose blocks walk inside their length are taken.
+        if (CParamChain::WalkLength(chain.data(), chain.size()) == 0)
+            return ListLoadStatus::Damaged;
+        void* copy = GlobalCopy(chain);
+        if (!copy)
+            return ListLoadStatus::NoMemory;
+        list.AppendLoadedChain(copy, length);
+    }
+    return ListLoadStatus::Ok;
+}
+
+} // namespace
+
+std::string LoadFailureMessage(ListLoadStatus status, const std::string& detail)
+{
+    switch (status) {
+    case ListLoadStatus::Ok:
+    case ListLoadStatus::Empty:
+    case ListLoadStatus::WrongFormat: return {};
+    case ListLoadStatus::EndOfFile:
+    case ListLoadStatus::Damaged: return "Unexpected file format.";
+    case ListLoadStatus::NoMemory: return "Out of memory.";
+    case ListLoadStatus::Unreadable: return detail.empty() ? "Failed to open document." : detail;
+    }
+    return {};
+}
+
+ListLoadStatus LoadList(CWallpaperList& list, std::string_view bytes)
+{
+    if (bytes.empty())
+        return ListLoadStatus::Empty;
+    ArchiveReader in(bytes);
+    std::string magic;
+    std::uint32_t random = 0;
+    if (!in.String(magic) || !in.Int32(random))
+        return StatusOf(in);
+    list.SetRandom(static_cast<std::int32_t>(random));
+    if (magic != kListMagic) {
+        ShowMessage("Wrong File Format", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+        return ListLoadStatus::WrongFormat;
+    }
+    ListLoadStatus status = LoadBody(list, in);
+    if (status != ListLoadStatus::Ok)
+        list.Reset(); // never leave half a list behind
+    return status;
+}
+
+std::string StoreList(const CWallpaperList& list)
+{
+    ArchiveWriter out;
+    out.String(kListMagic);
+    out.Int32(static_cast<std::uint32_t>(list.GetRandom()));
+    const std::uint8_t* block = list.GetSchedulerBlock();
+    std::uint32_t blockLength = block ? BlockSize(block) : 0;
+    out.Int32(blockLength);
+    if (block)
+        out.Bytes(block, blockLength);
+    const int rows = list.GetCount();
+    out.Int32(static_cast<std::uint32_t>(rows));
+    out.Int32(kColumnCount);
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < kColumnCount; ++j)
+            out.String(list.GetText(i, j));
+    for (int i = 0; i < rows; ++i) {
+        std::size_t length = CParamChain::WalkLength(list.GetChain(i), list.GetChainBytes(i));
+        if (length == 0) {
+            // A row without a chain (or a damaged one) is stored as an empty chain.
+            out.Int32(4);
+            out.Int32(0);
+            continue;
+        }
+        out.Int32(static_cast<std::uint32_t>(length));
+        out.Bytes(list.GetChain(i), length);
+    }
+    return out.Take();
+}
+
+ListLoadStatus ReadListFile(const std::string& path, CWallpaperList& list, std::string& detail)
+{
+    list.Reset();
+    auto bytes = platform::ReadWholeFile(path, detail);
+    if (!bytes)
+        return ListLoadStatus::Unreadable;
+    return LoadList(list, *bytes);
+}
+
+bool WriteListFile(const std::string& path, const CWallpaperList& list, std::string& error)
+{
+    return platform::ReplaceFileAtomically(path, StoreList(list), error);
+}
+
+} // namespace vistrel

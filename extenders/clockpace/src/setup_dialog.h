@@ -1,0 +1,12 @@
+// The "Time Scheduling" dialog that edits the interval's hours and minutes.
+#pragma once
+
+#include <cstdint>
+
+namespace clockpace {
+
+// Lets the user edit the block in place; returns whether OK was chosen.
+// Without a GUI the block stays as it is.
+bool RunSetupDialog(std::uint8_t* block);
+
+} // namespace clockpace

@@ -1,0 +1,8 @@
+// Builds without a GUI have no dialog: the schedule stays as it is.
+#include "setup_dialog.h"
+
+namespace clockpace {
+
+bool RunSetupDialog(std::uint8_t*) { return false; }
+
+} // namespace clockpace

@@ -1,0 +1,180 @@
+#include "vistrel/platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vistrel::platform {
+
+std::filesystem::path PathFromUtf8(const std::string& text) { return std::filesystem::path(text); }
+
+bool IsAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
+namespace {
+
+bool EndsWithNoCase(std::string_view name, std::string_view ending)
+{
+    return name.size() >= ending.size() &&
+           strncasecmp(name.data() + name.size() - ending.size(), ending.data(), ending.size()) == 0;
+}
+
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+} // namespace
+
+namespace {
+
+bool LessNoCase(const std::string& a, const std::string& b)
+{
+    int c = strcasecmp(a.c_str(), b.c_str());
+    return c != 0 ? c < 0 : a < b;
+}
+
+} // namespace
+
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::string base = folder;
+    if (!base.empty() && base.back() != '/')
+        base += '/';
+    std::vector<FolderEntry> entries;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        FolderEntry e;
+        e.name = name;
+        e.hidden = name[0] == '.';
+        struct stat info{};
+        if (::lstat((base + name).c_str(), &info) != 0)
+            continue;
+        if (S_ISLNK(info.st_mode)) {
+            e.isLink = true;
+            if (::stat((base + name).c_str(), &info) != 0)
+                continue;
+        }
+        e.isFolder = S_ISDIR(info.st_mode);
+        entries.push_back(std::move(e));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return LessNoCase(a.name, b.name); });
+    return entries;
+}
+
+std::vector<std::string> ListFiles(const std::string& folder, std::string_view ending)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return names;
+    std::string base = folder;
+    if (!base.empty() && base.back() != '/')
+        base += '/';
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name == "." || name == ".." || !EndsWithNoCase(name, ending))
+            continue;
+        struct stat info{};
+        if (::stat((base + entry->d_name).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    // The system gives no order; users expect the sorted order Windows shows.
+    std::sort(names.begin(), names.end(), LessNoCase);
+    return names;
+}
+
+std::optional<std::int64_t> LastWriteTime(const std::string& path)
+{
+    struct stat info{};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error)
+{
+    std::string target = path;
+    // Replace what a symbolic link points at, so the user's link survives.
+    char resolved[PATH_MAX];
+    if (ssize_t n = ::readlink(path.c_str(), resolved, sizeof resolved - 1); n > 0) {
+        resolved[n] = '\0';
+        std::filesystem::path link(resolved);
+        target = link.is_absolute() ? link.string()
+                                    : (std::filesystem::path(path).parent_path() / link).string();
+    }
+    std::string folder = std::filesystem::path(target).parent_path().string();
+    if (folder.empty())
+        folder = ".";
+    std::string name = std::filesystem::path(target).filename().string();
+    std::string temporary = folder + "/." + name + ".XXXXXX";
+    std::vector<char> pattern(temporary.begin(), temporary.end());
+    pattern.push_back('\0');
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        error = "cannot create a file in " + folder + ": " + ErrnoText(errno);
+        return false;
+    }
+    temporary = pattern.data();
+    auto fail = [&](const std::string& what) {
+        int saved = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        error = what + ": " + ErrnoText(saved);
+        return false;
+    };
+    // Keep the old file's permissions; a new file gets the usual 0666 & ~umask.
+    struct stat old{};
+    if (::stat(target.c_str(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t written = ::write(fd, p, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail("cannot write " + path);
+        }
+        p += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    if (::fsync(fd) != 0)
+        return fail("cannot write " + path);
+    if (::close(fd) != 0) {
+        int saved = errno;
+        ::unlink(temporary.c_str());
+        error = "cannot write " + path + ": " + ErrnoText(saved);
+        return false;
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        int saved = errno;
+        ::unlink(temporary.c_str());
+        error = "cannot replace " + path + ": " + ErrnoText(saved);
+        return false;
+    }
+    // Make the rename itself durable.
+    int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirfd >= 0) {
+        ::fsync(dirfd);
+        ::close(dirfd);
+    }
+    return true;
+}
+
+} // namespace vistrel::platform

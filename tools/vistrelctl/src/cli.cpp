@@ -1,0 +1,68 @@
+#include "cli.h"
+
+#include "vistrel/core/message_sink.h"
+
+#include <functional>
+#include <iostream>
+#include <map>
+
+namespace vistrelctl {
+
+std::string Usage()
+{
+    return "usage: vistrelctl COMMAND LIST [ARGUMENTS]\n"
+           "\n"
+           "  new LIST                          make an empty list file\n"
+           "  add LIST PATH... [--allow-duplicates]\n"
+           "                                    add image files; folders are walked recursively\n"
+           "  show LIST [--json]                print the list\n"
+           "  priority LIST ROW|all VALUE       set priorities (1 to 100)\n"
+           "  remove LIST ROW...                remove entries\n"
+           "  reset-shown LIST [ROW...]         set \"Shown\" back to 0 (all rows when none given)\n"
+           "  reset-totals LIST [ROW...]        set \"Total\" back to 0 (all rows when none given)\n"
+           "  random LIST on|off                pick entries at random or in order\n"
+           "  use LIST                          make LIST the scheduler's current list\n"
+           "\n"
+           "Rows are numbered from 1, as `show` prints them.\n"
+           "Exit status: 0 success, 1 failure, 2 usage error, 3 damaged or unreadable list.\n";
+}
+
+int UsageError(const std::string& what)
+{
+    std::cerr << "vistrelctl: " << what << "\n\n" << Usage();
+    return kUsage;
+}
+
+int Run(const std::vector<std::string>& args, const std::string& programDirectory, std::ostream& out)
+{
+    using Command = std::function<int(Context&, const std::vector<std::string>&)>;
+    static const std::map<std::string, Command> commands = {
+        {"new", CommandNew},
+        {"add", CommandAdd},
+        {"show", CommandShow},
+        {"priority", CommandPriority},
+        {"remove", CommandRemove},
+        {"reset-shown", CommandResetShown},
+        {"reset-totals", CommandResetTotals},
+        {"random", CommandRandom},
+        {"use", CommandUse},
+    };
+    if (args.empty())
+        return UsageError("no command given");
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        out << Usage();
+        return kSuccess;
+    }
+    auto command = commands.find(args[0]);
+    if (command == commands.end())
+        return UsageError("unknown command \"" + args[0] + "\"");
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (rest.empty())
+        return UsageError("no list file given");
+    Context context{{}, out};
+    if (!context.registry.LoadExtenders(programDirectory))
+        return kFailure;
+    return command->second(context, rest);
+}
+
+} // namespace vistrelctl

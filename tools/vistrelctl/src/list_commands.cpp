@@ -1,0 +1,298 @@
+#include "cli.h"
+#include "json_writer.h"
+
+#include "vistrel/core/extender_calls.h"
+#include "vistrel/core/folder_walk.h"
+#include "vistrel/core/list_file.h"
+#include "vistrel/core/message_sink.h"
+#include "vistrel/core/param_block.h"
+#include "vistrel/core/param_chain.h"
+#include "vistrel/core/scheduler_settings.h"
+#include "vistrel/platform/files.h"
+
+#include <charconv>
+#include <filesystem>
+#include <iostream>
+#include <set>
+
+namespace vistrelctl {
+
+using namespace vistrel;
+
+namespace {
+
+// Loads a list; prints the reason and returns kDamagedList when the list
+// must not be used (and so never written back).
+int Load(const std::string& path, CWallpaperList& list)
+{
+    std::string detail;
+    ListLoadStatus status = ReadListFile(path, list, detail);
+    if (LoadedCompletely(status))
+        return kSuccess;
+    if (std::string message = LoadFailureMessage(status, detail); !message.empty())
+        ShowMessage(message + (status == ListLoadStatus::Unreadable ? "" : " (" + path + ")"),
+                    VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+    return kDamagedList;
+}
+
+int Save(const std::string& path, const CWallpaperList& list)
+{
+    std::string error;
+    if (WriteListFile(path, list, error))
+        return kSuccess;
+    ShowMessage("The list was not saved: " + error, VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+    return kFailure;
+}
+
+// Row numbers as `show` prints them (from 1), or "all".
+bool ParseRows(const std::vector<std::string>& words, int count, std::set<int>& rows)
+{
+    for (const std::string& word : words) {
+        if (word == "all") {
+            for (int i = 0; i < count; ++i)
+                rows.insert(i);
+            continue;
+        }
+        int n = 0;
+        auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), n);
+        if (ec != std::errc() || end != word.data() + word.size() || n < 1 || n > count)
+            return false;
+        rows.insert(n - 1);
+    }
+    return true;
+}
+
+std::string Trimmed(std::string_view id)
+{
+    while (!id.empty() && id.back() == ' ')
+        id.remove_suffix(1);
+    return std::string(id);
+}
+
+std::string ScheduleDescription(const CExtenderRegistry& registry, const CWallpaperList& list)
+{
+    std::uint8_t* block = list.GetSchedulerBlock();
+    if (!block)
+        return {};
+    ExtenderHandle scheduler = registry.FindExtenderById(BlockId(block));
+    char* text = registry.IsScheduler(scheduler) ? ext::TimeSchedulationDescription(scheduler, block) : nullptr;
+    std::string description = text ? text : "";
+    gmem::Free(text);
+    return description;
+}
+
+struct ChainBlock {
+    std::string id;
+    std::uint32_t size;
+    std::uint32_t value;
+};
+
+std::vector<ChainBlock> ChainBlocks(const CWallpaperList& list, int row)
+{
+    std::vector<ChainBlock> blocks;
+    CParamChain chain;
+    chain.Attach(list.GetChain(row), list.GetChainBytes(row));
+    for (int i = 0; i < chain.GetCount(); ++i) {
+        const std::uint8_t* b = chain.GetBlock(i);
+        blocks.push_back({std::string(BlockId(b)), BlockSize(b), ReadU32(b + 4)});
+    }
+    chain.Detach();
+    return blocks;
+}
+
+void PrintJson(Context& c, const CWallpaperList& list)
+{
+    std::ostream& out = c.out;
+    const std::uint8_t* block = list.GetSchedulerBlock();
+    out << "{\n  \"random\": " << list.GetRandom() << ",\n  \"schedule\": {";
+    if (block)
+        out << "\"id\": " << JsonString(BlockId(block)) << ", \"size\": " << BlockSize(block)
+            << ", \"description\": " << JsonString(ScheduleDescription(c.registry, list));
+    out << "},\n  \"rows\": [";
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const RowTexts& r = list.GetRow(i);
+        out << (i ? ",\n" : "\n") << "    {\"file\": " << JsonString(r[kColFile])
+            << ", \"type\": " << JsonString(r[kColType]) << ", \"total\": " << JsonString(r[kColTotal])
+            << ", \"priority\": " << JsonString(r[kColPriority]) << ", \"shown\": " << JsonString(r[kColShown])
+            << ", \"chain\": [";
+        bool first = true;
+        for (const ChainBlock& b : ChainBlocks(list, i)) {
+            out << (first ? "" : ", ") << "{\"id\": " << JsonString(b.id) << ", \"size\": " << b.size
+                << ", \"value\": " << b.value << "}";
+            first = false;
+        }
+        out << "]}";
+    }
+    out << (list.GetCount() ? "\n  ]\n}\n" : "]\n}\n");
+}
+
+void PrintText(Context& c, const CWallpaperList& list)
+{
+    std::ostream& out = c.out;
+    out << "Random: " << (list.GetRandom() ? "on" : "off") << " (" << list.GetRandom() << ")\n";
+    if (const std::uint8_t* block = list.GetSchedulerBlock())
+        out << "Schedule: " << ScheduleDescription(c.registry, list) << " [" << Trimmed(BlockId(block)) << ", "
+            << BlockSize(block) << " bytes]\n";
+    else
+        out << "Schedule: none\n";
+    out << "Entries: " << list.GetCount() << "\n";
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const RowTexts& r = list.GetRow(i);
+        out << "\n" << (i + 1) << ". " << r[kColFile] << "\n   Type: " << r[kColType] << "  Total: " << r[kColTotal]
+            << "  Priority: " << r[kColPriority] << "  Shown: " << r[kColShown] << "\n   Chain:";
+        for (const ChainBlock& b : ChainBlocks(list, i))
+            out << " " << Trimmed(b.id) << " (" << b.size << " bytes, value " << b.value << ")";
+        out << "\n";
+    }
+}
+
+// Loads the list, applies `change` to the given rows (all when none given) and saves.
+template <typename Change>
+int ChangeRows(Context& c, const std::vector<std::string>& args, bool rowsRequired, Change change)
+{
+    CWallpaperList list(&c.registry);
+    if (int rc = Load(args[0], list))
+        return rc;
+    std::set<int> rows;
+    std::vector<std::string> words(args.begin() + 1, args.end());
+    if (words.empty() && rowsRequired)
+        return UsageError("no row given");
+    if (words.empty())
+        words.push_back("all");
+    if (!ParseRows(words, list.GetCount(), rows))
+        return UsageError("rows are numbered 1 to " + std::to_string(list.GetCount()) + ", or \"all\"");
+    change(list, rows);
+    return Save(args[0], list);
+}
+
+} // namespace
+
+int CommandNew(Context& c, const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return UsageError("new takes one list file");
+    std::error_code ec;
+    if (std::filesystem::exists(platform::PathFromUtf8(args[0]), ec)) {
+        ShowMessage(args[0] + " already exists; it was left as it is.", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+        return kFailure;
+    }
+    CWallpaperList list(&c.registry);
+    list.Reset();
+    return Save(args[0], list);
+}
+
+int CommandAdd(Context& c, const std::vector<std::string>& args)
+{
+    bool noDuplicates = true;
+    std::vector<std::string> paths;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--allow-duplicates")
+            noDuplicates = false;
+        else
+            paths.push_back(args[i]);
+    }
+    if (paths.empty())
+        return UsageError("add needs at least one file or folder");
+    CWallpaperList list(&c.registry);
+    if (int rc = Load(args[0], list))
+        return rc;
+    FolderWalk walk;
+    walk.onFile = [&](const std::string& file) { return list.InsertFile(file, noDuplicates); };
+    for (const std::string& given : paths) {
+        std::error_code ec;
+        std::filesystem::path path = std::filesystem::absolute(platform::PathFromUtf8(given), ec);
+        std::string full = ec ? given : platform::Utf8FromPath(path.lexically_normal());
+        if (std::filesystem::is_directory(path, ec))
+            walk.Walk(full);
+        else if (list.InsertFile(full, noDuplicates))
+            ++walk.filesAdded;
+    }
+    c.out << walk.filesAdded << (walk.filesAdded == 1 ? " entry" : " entries") << " added\n";
+    return walk.filesAdded > 0 ? Save(args[0], list) : kSuccess;
+}
+
+int CommandShow(Context& c, const std::vector<std::string>& args)
+{
+    bool json = args.size() == 2 && args[1] == "--json";
+    if (args.size() > 2 || (args.size() == 2 && !json))
+        return UsageError("show takes a list file and optionally --json");
+    CWallpaperList list(&c.registry);
+    if (int rc = Load(args[0], list))
+        return rc;
+    json ? PrintJson(c, list) : PrintText(c, list);
+    return kSuccess;
+}
+
+int CommandPriority(Context& c, const std::vector<std::string>& args)
+{
+    if (args.size() < 3)
+        return UsageError("priority takes a list file, rows and a value");
+    const std::string& text = args.back();
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > 100)
+        return UsageError("a priority is a whole number from 1 to 100");
+    std::vector<std::string> rowArgs(args.begin(), args.end() - 1);
+    return ChangeRows(c, rowArgs, true, [&](CWallpaperList& list, const std::set<int>& rows) {
+        for (int row : rows)
+            list.SetText(row, kColPriority, std::to_string(value));
+    });
+}
+
+int CommandRemove(Context& c, const std::vector<std::string>& args)
+{
+    return ChangeRows(c, args, true, [](CWallpaperList& list, const std::set<int>& rows) {
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+            list.DeleteEntry(*row);
+    });
+}
+
+int CommandResetShown(Context& c, const std::vector<std::string>& args)
+{
+    return ChangeRows(c, args, false, [](CWallpaperList& list, const std::set<int>& rows) {
+        for (int row : rows)
+            list.ResetShown(row);
+    });
+}
+
+int CommandResetTotals(Context& c, const std::vector<std::string>& args)
+{
+    return ChangeRows(c, args, false, [](CWallpaperList& list, const std::set<int>& rows) {
+        for (int row : rows)
+            list.ResetTotal(row);
+    });
+}
+
+int CommandRandom(Context& c, const std::vector<std::string>& args)
+{
+    if (args.size() != 2 || (args[1] != "on" && args[1] != "off"))
+        return UsageError("random takes a list file and on or off");
+    CWallpaperList list(&c.registry);
+    if (int rc = Load(args[0], list))
+        return rc;
+    list.SetRandom(args[1] == "on" ? 1 : 0);
+    return Save(args[0], list);
+}
+
+int CommandUse(Context& c, const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return UsageError("use takes one list file");
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::absolute(platform::PathFromUtf8(args[0]), ec);
+    std::string full = platform::Utf8FromPath(path.lexically_normal());
+    CWallpaperList list(&c.registry);
+    if (int rc = Load(full, list))
+        return rc;
+    RecentFileList recent;
+    recent.Load();
+    recent.Add(full);
+    if (!recent.Save()) {
+        ShowMessage("The current list could not be recorded.", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+        return kFailure;
+    }
+    c.out << full << " is now the current list\n";
+    return kSuccess;
+}
+
+} // namespace vistrelctl
