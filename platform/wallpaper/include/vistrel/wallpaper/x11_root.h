@@ -1,0 +1,34 @@
+// The bare-X11 wallpaper: the picture drawn onto a pixmap that becomes the
+// root window's background, announced through _XROOTPMAP_ID and
+// ESETROOT_PMAP_ID so that terminals and compositors that read it find it.
+// libX11 and libXrandr are loaded at run time, so nothing here needs an X
+// server or the libraries until it is called.
+#pragma once
+
+#include "vistrel/wallpaper/installer.h"
+#include "vistrel/wallpaper/picture.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vistrel::wallpaper {
+
+struct RootPictureOptions {
+    std::string display;         // empty: $DISPLAY
+    std::uint32_t background = 0; // 0x00RRGGBB around a centred picture
+};
+
+// Draws `picture` over the whole root window of the default screen: tiled
+// from (0,0), or centred on each monitor (on the whole screen when RandR
+// names none) with the offset rounded down, on the background colour. The
+// pixmap is made on its own connection that is closed with RetainPermanent,
+// so it outlives this process; the pixmap a previous setter left this way is
+// freed (its retained client killed) when both properties still name it.
+bool SetRootPicture(const PictureView& picture, Style style, const RootPictureOptions& options,
+                    std::string& error);
+
+// Reads a bitmap file (see ReadBitmapFile) and sets it as above.
+bool SetRootPictureFile(const std::string& path, Style style, const RootPictureOptions& options,
+                        std::string& error);
+
+} // namespace vistrel::wallpaper

@@ -1,0 +1,22 @@
+// The backends' constructors, each in the file of its own desktop.
+#pragma once
+
+#include "vistrel/wallpaper/installer.h"
+
+#include <memory>
+#include <string>
+
+namespace vistrel::wallpaper::detail {
+
+std::unique_ptr<WallpaperInstaller> MakeCommandInstaller(const std::string& commandTemplate);
+#ifdef _WIN32
+std::unique_ptr<WallpaperInstaller> MakeWindowsInstaller();
+#else
+std::unique_ptr<WallpaperInstaller> MakeX11Installer();
+std::unique_ptr<WallpaperInstaller> MakeDesktopInstaller(Backend backend);
+#endif
+
+// The style as the command template's %s word: "tile" or "center".
+const char* StyleWord(Style style);
+
+} // namespace vistrel::wallpaper::detail

@@ -1,0 +1,76 @@
+#include "vistrel/wallpaper/installer.h"
+
+#include "backends.h"
+
+namespace vistrel::wallpaper {
+
+bool WallpaperInstaller::SetStyle(Style style)
+{
+    if (style != Style::Center && style != Style::Tile)
+        return false;
+    style_ = style;
+    return true;
+}
+
+bool WallpaperInstaller::SetFile(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    file_ = path;
+    return true;
+}
+
+std::unique_ptr<WallpaperInstaller> CreateInstaller(Backend backend, const std::string& commandTemplate)
+{
+    switch (backend) {
+    case Backend::None:
+        return nullptr;
+    case Backend::Command:
+        return detail::MakeCommandInstaller(commandTemplate);
+#ifdef _WIN32
+    case Backend::Windows:
+        return detail::MakeWindowsInstaller();
+    default:
+        return nullptr;
+#else
+    case Backend::Windows:
+        return nullptr;
+    case Backend::X11:
+        return detail::MakeX11Installer();
+    default:
+        return detail::MakeDesktopInstaller(backend);
+#endif
+    }
+    return nullptr;
+}
+
+bool InstallWallpaper(const std::string& file, Style style, std::string& error)
+{
+    BackendChoice choice = ChooseBackend();
+    if (choice.backend == Backend::None) {
+        error = choice.error;
+        return false;
+    }
+    std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(choice.backend, choice.commandTemplate);
+    if (!installer) {
+        error = "The wallpaper backend \"" + std::string(BackendName(choice.backend)) +
+                "\" is not available in this build";
+        return false;
+    }
+    if (!installer->SetStyle(style) || !installer->SetFile(file)) {
+        error = "No wallpaper file or style given";
+        return false;
+    }
+    return installer->Apply(error);
+}
+
+namespace detail {
+
+const char* StyleWord(Style style)
+{
+    return style == Style::Tile ? "tile" : "center";
+}
+
+} // namespace detail
+
+} // namespace vistrel::wallpaper

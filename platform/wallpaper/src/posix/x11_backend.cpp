@@ -1,0 +1,34 @@
+// Bare X11: no desktop program draws the background, so we draw it ourselves.
+#include "../backends.h"
+
+#include "vistrel/wallpaper/screen.h"
+#include "vistrel/wallpaper/x11_root.h"
+
+namespace vistrel::wallpaper::detail {
+
+namespace {
+
+class X11Installer final : public WallpaperInstaller {
+public:
+    std::string_view Name() const override { return "x11"; }
+
+    bool Apply(std::string& error) override
+    {
+        if (file_.empty()) {
+            error = "No wallpaper file given";
+            return false;
+        }
+        RootPictureOptions options;
+        options.background = QueryScreenGeometry().background;
+        return SetRootPictureFile(file_, style_, options, error);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<WallpaperInstaller> MakeX11Installer()
+{
+    return std::make_unique<X11Installer>();
+}
+
+} // namespace vistrel::wallpaper::detail

@@ -1,0 +1,14 @@
+// Running the desktop's own tools, always with an argument vector.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vistrel::wallpaper::detail {
+
+// Runs `program` (looked up on PATH) and expects exit status 0. Otherwise
+// false, with `error` naming the program and how it failed.
+bool RunChecked(const std::string& program, const std::vector<std::string>& arguments, std::string& error,
+                std::string* output = nullptr);
+
+} // namespace vistrel::wallpaper::detail

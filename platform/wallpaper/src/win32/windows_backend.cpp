@@ -1,0 +1,61 @@
+// Windows: the style goes into the user's desktop settings, then the system
+// loads the file and tells every window that the wallpaper changed.
+#include "../backends.h"
+#include "wide.h"
+
+namespace vistrel::wallpaper::detail {
+
+namespace {
+
+bool WriteDesktopText(HKEY key, const wchar_t* name, const wchar_t* value, std::string& error)
+{
+    auto bytes = static_cast<DWORD>((std::wcslen(value) + 1) * sizeof(wchar_t));
+    LONG status = ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes);
+    if (status != ERROR_SUCCESS) {
+        error = "Could not write the wallpaper style: " + SystemMessage(static_cast<DWORD>(status));
+        return false;
+    }
+    return true;
+}
+
+class WindowsInstaller final : public WallpaperInstaller {
+public:
+    std::string_view Name() const override { return "windows"; }
+
+    bool Apply(std::string& error) override
+    {
+        std::wstring file = Widen(file_);
+        if (file.empty()) {
+            error = file_.empty() ? "No wallpaper file given" : "The wallpaper file name is not valid UTF-8";
+            return false;
+        }
+        HKEY key = nullptr;
+        LONG status = ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
+                                        KEY_SET_VALUE, nullptr, &key, nullptr);
+        if (status != ERROR_SUCCESS) {
+            error = "Could not open \"Control Panel\\Desktop\": " + SystemMessage(static_cast<DWORD>(status));
+            return false;
+        }
+        // "WallpaperStyle" 0 with "TileWallpaper" 1 tiles, with 0 centres.
+        bool written = WriteDesktopText(key, L"WallpaperStyle", L"0", error) &&
+                       WriteDesktopText(key, L"TileWallpaper", style_ == Style::Tile ? L"1" : L"0", error);
+        ::RegCloseKey(key);
+        if (!written)
+            return false;
+        if (!::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, file.data(),
+                                     SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)) {
+            error = "Windows refused the wallpaper \"" + file_ + "\": " + SystemMessage(::GetLastError());
+            return false;
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<WallpaperInstaller> MakeWindowsInstaller()
+{
+    return std::make_unique<WindowsInstaller>();
+}
+
+} // namespace vistrel::wallpaper::detail

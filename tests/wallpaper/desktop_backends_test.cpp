@@ -1,0 +1,309 @@
+// The desktop backends against stand-ins for the desktops' tools: the
+// stand-ins record every call, so the tests see exactly which programs ran
+// with which arguments.
+#include "vistrel/wallpaper/installer.h"
+
+#include "fresh_copy.h"
+#include "test_support.h"
+
+#include "vistrel/platform/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace vistrel::wallpaper {
+namespace {
+
+namespace fs = std::filesystem;
+using Call = std::vector<std::string>;
+
+class DesktopToolsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(bin_);
+        // A blank in the folder name: it must survive as part of one argument.
+        fs::create_directories(wallpaper_.parent_path());
+        test::WriteFile(wallpaper_, test::MakeBitmap24(4, 4, test::Pattern));
+    }
+
+    // Puts the stand-in on PATH under the names given.
+    void Provide(std::initializer_list<const char*> tools)
+    {
+        for (const char* tool : tools)
+            fs::create_symlink(fs::path(VISTREL_WALLPAPER_FAKEBIN) / "desktop-tool", bin_ / tool);
+    }
+
+    std::vector<Call> Calls() const
+    {
+        std::vector<Call> calls;
+        std::string log = test::ReadFile(log_);
+        std::size_t start = 0;
+        for (std::size_t end; (end = log.find('\001', start)) != std::string::npos; start = end + 1) {
+            Call call;
+            std::string record = log.substr(start, end - start);
+            for (std::size_t at = 0, nul; (nul = record.find('\0', at)) != std::string::npos; at = nul + 1)
+                call.push_back(record.substr(at, nul - at));
+            calls.push_back(call);
+        }
+        return calls;
+    }
+
+    std::vector<std::string> FilesInWallpaperFolder() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(wallpaper_.parent_path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Applies through a backend; the result and the error text.
+    bool Apply(Backend backend, Style style, std::string& error, const std::string& commandTemplate = {})
+    {
+        std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(backend, commandTemplate);
+        EXPECT_TRUE(installer);
+        if (!installer)
+            return false;
+        EXPECT_EQ(installer->Name(), BackendName(backend));
+        EXPECT_TRUE(installer->SetStyle(style));
+        EXPECT_TRUE(installer->SetFile(wallpaper_.string()));
+        return installer->Apply(error);
+    }
+
+    void ApplyOk(Backend backend, Style style)
+    {
+        std::string error;
+        EXPECT_TRUE(Apply(backend, style, error)) << error;
+    }
+
+    // The one fresh copy beside the wallpaper file; fails unless exactly one.
+    std::string OnlyCopy() const
+    {
+        std::vector<std::string> names = FilesInWallpaperFolder();
+        EXPECT_EQ(names.size(), 2u);
+        EXPECT_TRUE(std::count(names.begin(), names.end(), "VistrelImage.bmp"));
+        for (const std::string& name : names) {
+            if (name != "VistrelImage.bmp") {
+                EXPECT_EQ(test::ReadFile(wallpaper_.parent_path() / name), test::ReadFile(wallpaper_));
+                return (wallpaper_.parent_path() / name).string();
+            }
+        }
+        return {};
+    }
+
+    std::string Url(const std::string& path) const
+    {
+        std::string url = "file://";
+        for (char c : path)
+            url += c == ' ' ? std::string("%20") : std::string(1, c);
+        return url;
+    }
+
+    test::TempFolder folder_;
+    fs::path bin_ = folder_.path() / "bin";
+    fs::path log_ = folder_.path() / "calls.log";
+    fs::path wallpaper_ = folder_.path() / "app data" / "Vistrel" / "VistrelImage.bmp";
+    test::ScopedEnvironment path_{"PATH", bin_.string()};
+    test::ScopedEnvironment logVariable_{"VISTREL_FAKE_LOG", log_.string()};
+    test::ScopedEnvironment fail_{"VISTREL_FAKE_FAIL", std::nullopt};
+};
+
+TEST_F(DesktopToolsTest, GnomeGetsAFreshFileEachTime)
+{
+    Provide({"gsettings"});
+    ApplyOk(Backend::Gnome, Style::Tile);
+    std::string first = OnlyCopy();
+    const std::string schema = "org.gnome.desktop.background";
+    EXPECT_EQ(Calls(), (std::vector<Call>{
+                           {"gsettings", "set", schema, "picture-options", "'wallpaper'"},
+                           {"gsettings", "set", schema, "picture-uri", "'" + Url(first) + "'"},
+                           {"gsettings", "set", schema, "picture-uri-dark", "'" + Url(first) + "'"},
+                       }));
+
+    fs::remove(log_);
+    ApplyOk(Backend::Gnome, Style::Center);
+    std::string second = OnlyCopy();
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(fs::exists(first));
+    ASSERT_EQ(Calls().size(), 3u);
+    EXPECT_EQ(Calls()[0].back(), "'centered'");
+    EXPECT_EQ(Calls()[1].back(), "'" + Url(second) + "'");
+}
+
+TEST_F(DesktopToolsTest, CinnamonAndMateUseTheirOwnSchemas)
+{
+    Provide({"gsettings"});
+    ApplyOk(Backend::Cinnamon, Style::Center);
+    std::string copy = OnlyCopy();
+    const std::string cinnamon = "org.cinnamon.desktop.background";
+    EXPECT_EQ(Calls(), (std::vector<Call>{
+                           {"gsettings", "set", cinnamon, "picture-options", "'centered'"},
+                           {"gsettings", "set", cinnamon, "picture-uri", "'" + Url(copy) + "'"},
+                       }));
+
+    fs::remove(log_);
+    ApplyOk(Backend::Mate, Style::Tile);
+    copy = OnlyCopy();
+    EXPECT_EQ(Calls(), (std::vector<Call>{
+                           {"gsettings", "set", "org.mate.background", "picture-options", "'wallpaper'"},
+                           {"gsettings", "set", "org.mate.background", "picture-filename", "'" + copy + "'"},
+                       }));
+}
+
+TEST_F(DesktopToolsTest, KdeEvaluatesAScriptThroughWhicheverToolExists)
+{
+    Provide({"dbus-send"});
+    ApplyOk(Backend::Kde, Style::Tile);
+    std::string copy = OnlyCopy();
+    std::vector<Call> calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    ASSERT_EQ(calls[0].size(), 8u);
+    EXPECT_EQ(Call(calls[0].begin(), calls[0].end() - 1),
+              (Call{"dbus-send", "--session", "--print-reply", "--type=method_call",
+                    "--dest=org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript"}));
+    const std::string& script = calls[0].back();
+    EXPECT_EQ(script.rfind("string:", 0), 0u);
+    EXPECT_NE(script.find("wallpaperPlugin = \"org.kde.image\""), std::string::npos) << script;
+    EXPECT_NE(script.find("\"Wallpaper\", \"org.kde.image\", \"General\""), std::string::npos) << script;
+    EXPECT_NE(script.find("writeConfig(\"FillMode\", 3)"), std::string::npos) << script;
+    EXPECT_NE(script.find("writeConfig(\"Image\", \"" + Url(copy) + "\")"), std::string::npos) << script;
+
+    // qdbus is preferred when present, the Plasma 6 one first.
+    fs::remove(log_);
+    Provide({"qdbus"});
+    ApplyOk(Backend::Kde, Style::Center);
+    calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    ASSERT_EQ(calls[0].size(), 5u);
+    EXPECT_EQ(Call(calls[0].begin(), calls[0].end() - 1),
+              (Call{"qdbus", "org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript"}));
+    EXPECT_NE(calls[0].back().find("writeConfig(\"FillMode\", 6)"), std::string::npos);
+    EXPECT_NE(calls[0].back().find(Url(OnlyCopy())), std::string::npos);
+
+    fs::remove(log_);
+    Provide({"qdbus6"});
+    ApplyOk(Backend::Kde, Style::Center);
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(Calls()[0][0], "qdbus6");
+}
+
+TEST_F(DesktopToolsTest, XfceSetsEveryMonitorAndWorkspace)
+{
+    Provide({"xfconf-query"});
+    ApplyOk(Backend::Xfce, Style::Tile);
+    std::string copy = OnlyCopy();
+    std::vector<Call> expected{{"xfconf-query", "-c", "xfce4-desktop", "-l"}};
+    for (const char* base :
+         {"/backdrop/screen0/monitorHDMI-1/workspace0", "/backdrop/screen0/monitorHDMI-1/workspace1",
+          "/backdrop/screen0/monitoreDP-1/workspace0"}) {
+        std::string b = base;
+        expected.push_back(
+            {"xfconf-query", "-c", "xfce4-desktop", "-p", b + "/image-style", "-n", "-t", "int", "-s", "2"});
+        expected.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p", b + "/last-image", "-n", "-t",
+                            "string", "-s", copy});
+    }
+    EXPECT_EQ(Calls(), expected);
+
+    fs::remove(log_);
+    ApplyOk(Backend::Xfce, Style::Center);
+    std::vector<Call> calls = Calls();
+    ASSERT_EQ(calls.size(), 7u);
+    EXPECT_EQ(calls[1].back(), "1");
+    EXPECT_EQ(calls[2].back(), OnlyCopy());
+}
+
+TEST_F(DesktopToolsTest, LxqtAndSway)
+{
+    Provide({"pcmanfm-qt", "swaymsg"});
+    ApplyOk(Backend::Lxqt, Style::Center);
+    std::string copy = OnlyCopy();
+    EXPECT_EQ(Calls(),
+              (std::vector<Call>{{"pcmanfm-qt", "--set-wallpaper", copy, "--wallpaper-mode=center"}}));
+
+    // sway reloads the file itself: it gets the wallpaper file, quoted for
+    // its command parser.
+    fs::remove(log_);
+    ApplyOk(Backend::Sway, Style::Tile);
+    EXPECT_EQ(Calls(), (std::vector<Call>{
+                           {"swaymsg", "output", "*", "bg", "\"" + wallpaper_.string() + "\"", "tile"}}));
+    EXPECT_EQ(OnlyCopy(), copy); // sway made no copy and removed none
+}
+
+TEST_F(DesktopToolsTest, FailuresAreReportedAndKeepTheShownCopy)
+{
+    Provide({"gsettings"});
+    ApplyOk(Backend::Gnome, Style::Tile);
+    std::string shown = OnlyCopy();
+
+    test::ScopedEnvironment fail("VISTREL_FAKE_FAIL", "gsettings");
+    std::string error;
+    EXPECT_FALSE(Apply(Backend::Gnome, Style::Tile, error));
+    EXPECT_NE(error.find("\"gsettings\" failed with exit status 3"), std::string::npos) << error;
+    EXPECT_EQ(OnlyCopy(), shown);
+
+    // A tool that is not there at all.
+    EXPECT_FALSE(Apply(Backend::Lxqt, Style::Tile, error));
+    EXPECT_NE(error.find("pcmanfm-qt"), std::string::npos) << error;
+    EXPECT_NE(error.find("not found"), std::string::npos) << error;
+    EXPECT_FALSE(Apply(Backend::Kde, Style::Tile, error));
+    EXPECT_NE(error.find("qdbus"), std::string::npos) << error;
+    EXPECT_EQ(OnlyCopy(), shown);
+
+    std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(Backend::Sway);
+    EXPECT_FALSE(installer->SetFile(""));
+    EXPECT_FALSE(installer->Apply(error));
+}
+
+TEST_F(DesktopToolsTest, CommandTemplateFromTheSettings)
+{
+    Provide({"set-background"});
+    platform::settings::SetLocation((folder_.path() / "settings.ini").string());
+    ASSERT_TRUE(platform::settings::CreateKey(kWallpaperKey));
+    ASSERT_TRUE(platform::settings::WriteText(kWallpaperKey, "Backend", "command"));
+    ASSERT_TRUE(platform::settings::WriteText(kWallpaperKey, "Command",
+                                              "set-background --mode=%s %f 'two words' 100%%"));
+    std::string error;
+    EXPECT_TRUE(InstallWallpaper(wallpaper_.string(), Style::Center, error)) << error;
+    EXPECT_EQ(Calls(), (std::vector<Call>{
+                           {"set-background", "--mode=center", wallpaper_.string(), "two words", "100%"}}));
+
+    ASSERT_TRUE(platform::settings::WriteText(kWallpaperKey, "Command", "set-background \"%f"));
+    EXPECT_FALSE(InstallWallpaper(wallpaper_.string(), Style::Tile, error));
+    EXPECT_NE(error.find("quote"), std::string::npos) << error;
+    platform::settings::SetLocation("");
+}
+
+TEST(FreshCopy, NamesNeverRepeatAndOnlyCopiesAreRemoved)
+{
+    test::TempFolder folder;
+    fs::path file = folder.path() / "VistrelImage.bmp";
+    test::WriteFile(file, "picture");
+    // Neighbours that merely look alike stay.
+    for (const char* other :
+         {"VistrelImage-x1.bmp", "VistrelImage-.bmp", "VistrelImage-5.png", "Other-5.bmp"})
+        test::WriteFile(folder.path() / other, "other");
+    // A copy numbered in the far future: new copies must count on from it.
+    test::WriteFile(folder.path() / "VistrelImage-99999999999999.bmp", "old");
+
+    std::string error;
+    std::optional<std::string> copy = detail::MakeFreshCopy(file.string(), error);
+    ASSERT_TRUE(copy) << error;
+    EXPECT_EQ(fs::path(*copy).filename(), "VistrelImage-100000000000000.bmp");
+    EXPECT_EQ(test::ReadFile(*copy), "picture");
+    detail::RemoveOtherCopies(file.string(), *copy);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Other-5.bmp", "VistrelImage-.bmp",
+                                               "VistrelImage-100000000000000.bmp", "VistrelImage-5.png",
+                                               "VistrelImage-x1.bmp", "VistrelImage.bmp"}));
+
+    EXPECT_FALSE(detail::MakeFreshCopy((folder.path() / "missing.bmp").string(), error));
+    EXPECT_NE(error.find("missing.bmp"), std::string::npos) << error;
+}
+
+} // namespace
+} // namespace vistrel::wallpaper

@@ -1,0 +1,320 @@
+// The bare-X11 backend and the X11 geometry against a real X server: Xvfb,
+// started for these tests on a display number it picks itself.
+#include "vistrel/wallpaper/installer.h"
+#include "vistrel/wallpaper/screen.h"
+#include "vistrel/wallpaper/x11_root.h"
+
+#include "test_support.h"
+
+#include "vistrel/platform/process.h"
+#include "vistrel/platform/settings_store.h"
+
+// GoogleTest before Xlib: Xlib's None and Bool macros would break its names.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace vistrel::wallpaper {
+namespace {
+
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+
+int xErrors = 0;
+
+int CountErrors(Display*, XErrorEvent*)
+{
+    ++xErrors;
+    return 0;
+}
+
+class X11RootTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string xvfb = platform::FindOnPath("Xvfb");
+        if (xvfb.empty())
+            return;
+        // -displayfd: Xvfb takes the first free display number and writes it
+        // to the pipe once it accepts connections. -noreset: without it the
+        // server resets when its last client leaves, freeing the retained
+        // root pixmap the tests look at.
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        std::string fd = std::to_string(pipeFds[1]);
+        std::vector<std::string> args{
+            "Xvfb",
+            "-displayfd",
+            fd,
+            "-noreset",
+            "-nolisten",
+            "tcp",
+            "-screen",
+            "0",
+            std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24"};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        int rc = ::posix_spawn(&server_, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipeFds[1]);
+        if (rc != 0) {
+            ::close(pipeFds[0]);
+            server_ = 0;
+            return;
+        }
+        std::string number;
+        pollfd wait{pipeFds[0], POLLIN, 0};
+        char c;
+        while (::poll(&wait, 1, 20000) > 0 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(pipeFds[0]);
+        if (number.empty()) {
+            TearDownTestSuite();
+            return;
+        }
+        display_ = ":" + number;
+        XSetErrorHandler(&CountErrors);
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (server_ > 0) {
+            ::kill(server_, SIGTERM);
+            int status;
+            ::waitpid(server_, &status, 0);
+        }
+        server_ = 0;
+        display_.clear();
+    }
+
+    void SetUp() override
+    {
+        if (display_.empty())
+            GTEST_SKIP() << "Xvfb is not installed or did not start: the X11 backend is not tested";
+        connection_ = XOpenDisplay(display_.c_str());
+        ASSERT_TRUE(connection_);
+        root_ = DefaultRootWindow(connection_);
+        xErrors = 0;
+    }
+
+    void TearDown() override
+    {
+        if (connection_)
+            XCloseDisplay(connection_);
+    }
+
+    Pixmap Property(const char* name)
+    {
+        Atom atom = XInternAtom(connection_, name, False);
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        Pixmap value = None;
+        if (XGetWindowProperty(connection_, root_, atom, 0, 1, False, AnyPropertyType, &type, &format, &items,
+                               &after, &data) == Success &&
+            data && type == XA_PIXMAP && format == 32 && items == 1)
+            value = *reinterpret_cast<Pixmap*>(data);
+        if (data)
+            XFree(data);
+        return value;
+    }
+
+    // Reads the whole root pixmap and compares it with `expected(x, y)`;
+    // reports the first few differences.
+    void ExpectScreen(Drawable drawable, const std::function<std::uint32_t(int, int)>& expected)
+    {
+        XImage* image =
+            XGetImage(connection_, drawable, 0, 0, kScreenWidth, kScreenHeight, AllPlanes, ZPixmap);
+        ASSERT_TRUE(image);
+        int wrong = 0;
+        for (int y = 0; y < kScreenHeight && wrong < 5; ++y) {
+            for (int x = 0; x < kScreenWidth && wrong < 5; ++x) {
+                auto pixel = static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xffffff);
+                if (pixel != expected(x, y)) {
+                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << pixel << " not "
+                                  << expected(x, y);
+                    ++wrong;
+                }
+            }
+        }
+        XDestroyImage(image);
+    }
+
+    bool PixmapExists(Pixmap pixmap)
+    {
+        Window root;
+        int x, y;
+        unsigned width, height, border, depth;
+        xErrors = 0;
+        Status ok = XGetGeometry(connection_, pixmap, &root, &x, &y, &width, &height, &border, &depth);
+        XSync(connection_, False);
+        return ok && xErrors == 0;
+    }
+
+    static Picture MakePicture(int width, int height)
+    {
+        std::string error;
+        std::string bytes = test::MakeBitmap24(width, height, test::Pattern);
+        std::optional<Picture> picture =
+            ParseBitmap(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), error);
+        EXPECT_TRUE(picture) << error;
+        return picture.value_or(Picture{});
+    }
+
+    static pid_t server_;
+    static std::string display_;
+    Display* connection_ = nullptr;
+    Window root_ = None;
+};
+
+pid_t X11RootTest::server_ = 0;
+std::string X11RootTest::display_;
+
+TEST_F(X11RootTest, TiledFromTheOrigin)
+{
+    Picture picture = MakePicture(37, 23);
+    std::string error;
+    ASSERT_TRUE(SetRootPicture(picture.View(), Style::Tile, {display_, 0x123456}, error)) << error;
+    Pixmap pixmap = Property("_XROOTPMAP_ID");
+    ASSERT_NE(pixmap, static_cast<Pixmap>(None));
+    EXPECT_EQ(Property("ESETROOT_PMAP_ID"), pixmap);
+    ExpectScreen(pixmap, [](int x, int y) { return test::Pattern(x % 37, y % 23); });
+    // The root window shows it: nothing covers the root on a bare server.
+    ExpectScreen(root_, [](int x, int y) { return test::Pattern(x % 37, y % 23); });
+}
+
+TEST_F(X11RootTest, CentredOnTheBackgroundRoundingDown)
+{
+    // 1024 - 101 = 923 and 768 - 77 = 691: half a pixel to round down.
+    Picture picture = MakePicture(101, 77);
+    std::string error;
+    ASSERT_TRUE(SetRootPicture(picture.View(), Style::Center, {display_, 0x123456}, error)) << error;
+    ExpectScreen(Property("_XROOTPMAP_ID"), [](int x, int y) {
+        int px = x - 461, py = y - 345;
+        return px >= 0 && px < 101 && py >= 0 && py < 77 ? test::Pattern(px, py) : 0x123456u;
+    });
+
+    // Larger than the screen: the middle of the picture shows, the offset
+    // rounded down as well (-3 / 2 gives -2).
+    Picture large = MakePicture(kScreenWidth + 3, kScreenHeight + 5);
+    ASSERT_TRUE(SetRootPicture(large.View(), Style::Center, {display_, 0}, error)) << error;
+    ExpectScreen(Property("_XROOTPMAP_ID"), [](int x, int y) { return test::Pattern(x + 2, y + 3); });
+}
+
+TEST_F(X11RootTest, ThePreviousPixmapIsFreedAndTheNewOneOutlivesItsSetter)
+{
+    Picture picture = MakePicture(8, 8);
+    std::string error;
+    ASSERT_TRUE(SetRootPicture(picture.View(), Style::Tile, {display_, 0}, error)) << error;
+    Pixmap first = Property("_XROOTPMAP_ID");
+    // Our setter's connection is closed, yet its pixmap lives on.
+    EXPECT_TRUE(PixmapExists(first));
+
+    ASSERT_TRUE(SetRootPicture(picture.View(), Style::Center, {display_, 0}, error)) << error;
+    Pixmap second = Property("_XROOTPMAP_ID");
+    EXPECT_NE(second, first);
+    EXPECT_EQ(Property("ESETROOT_PMAP_ID"), second);
+    EXPECT_FALSE(PixmapExists(first));
+    EXPECT_TRUE(PixmapExists(second));
+
+    // When another program has taken over _XROOTPMAP_ID, the ESETROOT pixmap
+    // may still be in use by it: it is left alone.
+    Pixmap foreign = XCreatePixmap(connection_, root_, 4, 4, 24);
+    XChangeProperty(connection_, root_, XInternAtom(connection_, "_XROOTPMAP_ID", False), XA_PIXMAP, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&foreign), 1);
+    XSync(connection_, False);
+    ASSERT_TRUE(SetRootPicture(picture.View(), Style::Tile, {display_, 0}, error)) << error;
+    EXPECT_TRUE(PixmapExists(second));
+    EXPECT_TRUE(PixmapExists(foreign));
+}
+
+TEST_F(X11RootTest, InstallerReadsTheWallpaperFile)
+{
+    test::TempFolder folder;
+    auto file = folder.path() / "VistrelImage.bmp";
+    test::WriteFile(file, test::MakeBitmap24(50, 40, test::Pattern));
+    test::ScopedEnvironment display("DISPLAY", display_);
+    std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(Backend::X11);
+    ASSERT_TRUE(installer);
+    installer->SetStyle(Style::Tile);
+    installer->SetFile(file.string());
+    std::string error;
+    ASSERT_TRUE(installer->Apply(error)) << error;
+    ExpectScreen(Property("_XROOTPMAP_ID"), [](int x, int y) { return test::Pattern(x % 50, y % 40); });
+
+    test::WriteFile(file, "BM not really");
+    EXPECT_FALSE(installer->Apply(error));
+    EXPECT_NE(error.find("VistrelImage.bmp"), std::string::npos) << error;
+
+    test::ScopedEnvironment noDisplay("DISPLAY", ":9999");
+    test::WriteFile(file, test::MakeBitmap24(5, 4, test::Pattern));
+    EXPECT_FALSE(installer->Apply(error));
+    EXPECT_NE(error.find(":9999"), std::string::npos) << error;
+}
+
+TEST_F(X11RootTest, GeometryFromTheServerAndTheWorkArea)
+{
+    test::ScopedEnvironment display("DISPLAY", display_);
+    ScreenGeometry geometry;
+    ASSERT_TRUE(QueryPlatformGeometry(geometry));
+    EXPECT_EQ(geometry.width, kScreenWidth);
+    EXPECT_EQ(geometry.height, kScreenHeight);
+    EXPECT_EQ(geometry.workArea.right, kScreenWidth);
+    EXPECT_EQ(geometry.workArea.bottom, kScreenHeight);
+
+    // What a window manager with a top and a left panel announces, for two
+    // desktops; the second is the current one.
+    long area[8] = {0, 0, 1024, 768, 48, 30, 976, 738};
+    long current = 1;
+    Atom workarea = XInternAtom(connection_, "_NET_WORKAREA", False);
+    Atom desktop = XInternAtom(connection_, "_NET_CURRENT_DESKTOP", False);
+    XChangeProperty(connection_, root_, workarea, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(area), 8);
+    XChangeProperty(connection_, root_, desktop, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&current), 1);
+    XSync(connection_, False);
+    ASSERT_TRUE(QueryPlatformGeometry(geometry));
+    EXPECT_EQ(geometry.workArea.left, 48);
+    EXPECT_EQ(geometry.workArea.top, 30);
+    EXPECT_EQ(geometry.workArea.right, 1024);
+    EXPECT_EQ(geometry.workArea.bottom, 768);
+    XDeleteProperty(connection_, root_, workarea);
+    XDeleteProperty(connection_, root_, desktop);
+    XSync(connection_, False);
+
+    // Settings override what the server says.
+    test::TempFolder folder;
+    platform::settings::SetLocation((folder.path() / "settings.ini").string());
+    ASSERT_TRUE(platform::settings::CreateKey(kScreenKey));
+    ASSERT_TRUE(platform::settings::WriteNumber(kScreenKey, "Background", 0x336699));
+    ASSERT_TRUE(platform::settings::WriteNumber(kScreenKey, "WorkHeight", 700));
+    ASSERT_TRUE(platform::settings::WriteNumber(kScreenKey, "WorkWidth", 1000));
+    geometry = QueryScreenGeometry();
+    platform::settings::SetLocation("");
+    EXPECT_EQ(geometry.source, GeometrySource::Platform);
+    EXPECT_EQ(geometry.width, kScreenWidth);
+    EXPECT_EQ(geometry.workArea.right, 1000);
+    EXPECT_EQ(geometry.workArea.bottom, 700);
+    EXPECT_EQ(geometry.background, 0x336699u);
+}
+
+} // namespace
+} // namespace vistrel::wallpaper
