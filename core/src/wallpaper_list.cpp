@@ -334,12 +334,7 @@ gmem::Handle CWallpaperList::ReadFileImage(const std::string& path)
     return image;
 }
 
-void CWallpaperList::SetChain(int index, void* chain, std::size_t bytes)
-{
-    if (chains_[index].data != chain)
-        gmem::Free(chains_[index].data);
-    chains_[index] = {chain, bytes};
-}
+void CWallpaperList::StoreChain(int index, void* chain, std::size_t bytes) { chains_[index] = {chain, bytes}; }
 
 void CWallpaperList::AppendLoadedRow(RowTexts texts)
 {

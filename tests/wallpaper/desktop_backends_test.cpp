@@ -259,7 +259,7 @@ TEST_F(DesktopToolsTest, FailuresAreReportedAndKeepTheShownCopy)
 TEST_F(DesktopToolsTest, CommandTemplateFromTheSettings)
 {
     Provide({"set-background"});
-    platform::settings::SetLocation((folder_.path() / "settings.ini").string());
+    test::ScopedSettings settings;
     ASSERT_TRUE(platform::settings::CreateKey(kWallpaperKey));
     ASSERT_TRUE(platform::settings::WriteText(kWallpaperKey, "Backend", "command"));
     ASSERT_TRUE(platform::settings::WriteText(kWallpaperKey, "Command",
@@ -272,7 +272,6 @@ TEST_F(DesktopToolsTest, CommandTemplateFromTheSettings)
     ASSERT_TRUE(platform::settings::WriteText(kWallpaperKey, "Command", "set-background \"%f"));
     EXPECT_FALSE(InstallWallpaper(wallpaper_.string(), Style::Tile, error));
     EXPECT_NE(error.find("quote"), std::string::npos) << error;
-    platform::settings::SetLocation("");
 }
 
 TEST(FreshCopy, NamesNeverRepeatAndOnlyCopiesAreRemoved)

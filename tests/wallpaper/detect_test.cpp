@@ -81,14 +81,9 @@ TEST(DetectBackend, WindowsIsAlwaysWindows)
 
 class ChooseBackendTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        platform::settings::SetLocation((folder_.path() / "settings.ini").string());
-        ASSERT_TRUE(platform::settings::CreateKey(kWallpaperKey));
-    }
-    void TearDown() override { platform::settings::SetLocation(""); }
+    void SetUp() override { ASSERT_TRUE(platform::settings::CreateKey(kWallpaperKey)); }
 
-    test::TempFolder folder_;
+    test::ScopedSettings settings_;
 };
 
 TEST_F(ChooseBackendTest, SettingsOverrideDetection)

@@ -13,14 +13,9 @@ namespace {
 
 class ScreenSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        platform::settings::SetLocation((folder_.path() / "settings.ini").string());
-        ASSERT_TRUE(platform::settings::CreateKey(kScreenKey));
-    }
-    void TearDown() override { platform::settings::SetLocation(""); }
+    void SetUp() override { ASSERT_TRUE(platform::settings::CreateKey(kScreenKey)); }
 
-    test::TempFolder folder_;
+    test::ScopedSettings settings_;
 #ifndef _WIN32
     // No X server and no desktop: nothing can be read.
     test::ScopedEnvironment display_{"DISPLAY", std::nullopt};

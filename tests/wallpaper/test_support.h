@@ -2,6 +2,9 @@
 // changes undone at the end, and bitmap files made on the spot.
 #pragma once
 
+#include "vistrel/platform/settings_store.h"
+
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +14,10 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace vistrel::wallpaper::test {
 
@@ -66,6 +73,37 @@ public:
 private:
     std::string name_;
     std::optional<std::string> old_;
+};
+
+// Points the settings store at a private place for the scope's lifetime: a
+// file of a temporary folder, or on Windows a key of its own below
+// HKEY_CURRENT_USER that is removed at the end.
+class ScopedSettings {
+public:
+    ScopedSettings()
+    {
+#ifdef _WIN32
+        location_ = "Software\\VistrelTests\\wallpaper-" +
+                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+#else
+        location_ = (folder_.path() / "Vistrel.ini").string();
+#endif
+        platform::settings::SetLocation(location_);
+    }
+    ~ScopedSettings()
+    {
+        platform::settings::SetLocation("");
+#ifdef _WIN32
+        std::wstring key(location_.begin(), location_.end());
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+#endif
+    }
+    ScopedSettings(const ScopedSettings&) = delete;
+    ScopedSettings& operator=(const ScopedSettings&) = delete;
+
+private:
+    TempFolder folder_;
+    std::string location_;
 };
 
 inline std::string ReadFile(const std::filesystem::path& path)

@@ -301,14 +301,12 @@ TEST_F(X11RootTest, GeometryFromTheServerAndTheWorkArea)
     XSync(connection_, False);
 
     // Settings override what the server says.
-    test::TempFolder folder;
-    platform::settings::SetLocation((folder.path() / "settings.ini").string());
+    test::ScopedSettings settings;
     ASSERT_TRUE(platform::settings::CreateKey(kScreenKey));
     ASSERT_TRUE(platform::settings::WriteNumber(kScreenKey, "Background", 0x336699));
     ASSERT_TRUE(platform::settings::WriteNumber(kScreenKey, "WorkHeight", 700));
     ASSERT_TRUE(platform::settings::WriteNumber(kScreenKey, "WorkWidth", 1000));
     geometry = QueryScreenGeometry();
-    platform::settings::SetLocation("");
     EXPECT_EQ(geometry.source, GeometrySource::Platform);
     EXPECT_EQ(geometry.width, kScreenWidth);
     EXPECT_EQ(geometry.workArea.right, 1000);

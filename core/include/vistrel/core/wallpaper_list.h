@@ -94,8 +94,10 @@ public:
     // Chains: row i's fixed global buffer and its byte count.
     void* GetChain(int index) const { return chains_[index].data; }
     std::size_t GetChainBytes(int index) const { return chains_[index].bytes; }
-    // Replaces row i's chain with a fixed global buffer the list then owns.
-    void SetChain(int index, void* chain, std::size_t bytes);
+    // Stores the buffer a chain edit handed back (CParamChain::Detach) in row
+    // i's slot. The slot's previous buffer was attached to that edit, which
+    // kept or freed it, so it is not freed here.
+    void StoreChain(int index, void* chain, std::size_t bytes);
 
     // The scheduler block (fixed global memory, owned by the list) or null.
     std::uint8_t* GetSchedulerBlock() const { return scheduler_; }
