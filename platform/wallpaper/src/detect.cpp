@@ -23,6 +23,7 @@ std::string Lower(std::string_view text)
     return result;
 }
 
+#ifndef _WIN32
 // Desktop names as XDG_CURRENT_DESKTOP and DESKTOP_SESSION give them, in
 // lower case. Budgie and Unity keep their wallpaper in GNOME's settings.
 std::optional<Backend> BackendOfDesktop(std::string_view name)
@@ -57,6 +58,8 @@ std::optional<Backend> BackendOfDesktop(std::string_view name)
     }
     return std::nullopt;
 }
+
+#endif
 
 std::optional<Backend> BackendOfName(std::string_view name)
 {
