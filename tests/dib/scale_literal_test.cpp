@@ -1,5 +1,3 @@
-#include <cstdio>
-#include <cstdlib>
 // ScaleDIB works out per call which pixels and rows meet where, and shares
 // rows out among threads. This checks it against a plain pixel-by-pixel
 // transcription of the area-averaging rules (with the rule that the last
@@ -65,7 +63,6 @@ private:
             for (int c = 0; c < 3; ++c) {
                 float t = Single(Px(r, i, c) * f);
                 a[3 * k + c] = Single(a[3 * k + c] + (p[c] + t) * w);
-                if (getenv("DBG") && k == 2 && c == 1 && r == 4) printf("lit p=%.9f t=%.9f a=%.9f w=%f\n", p[c], double(t), double(a[3*k+c]), double(w));
                 p[c] = Px(r, i, c) - t;
             }
             ++k;
