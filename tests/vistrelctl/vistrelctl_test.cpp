@@ -1,0 +1,165 @@
+#include "cli.h"
+#include "test_support.h"
+
+#include "vistrel/core/scheduler_settings.h"
+#include "vistrel/platform/process.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace vistrel;
+using namespace vistrel::test;
+
+namespace {
+
+class Vistrelctl : public ::testing::Test {
+protected:
+    void SetUp() override { programDir.AddStandardFakes(); }
+
+    int Run(std::vector<std::string> args)
+    {
+        out.str("");
+        return vistrelctl::Run(args, programDir.Folder(), out);
+    }
+
+    RecordingSink sink;
+    PrivateSettings settings;
+    ProgramDir programDir;
+    TempDir work;
+    std::ostringstream out;
+};
+
+} // namespace
+
+TEST_F(Vistrelctl, NewWritesTheEmptyListAndRefusesToOverwrite)
+{
+    std::string list = work.File("L.vist");
+    ASSERT_EQ(Run({"new", list}), vistrelctl::kSuccess);
+    std::string bytes = ReadFile(list);
+    ASSERT_EQ(bytes.size(), 94u);
+    EXPECT_EQ(bytes.substr(0, 18), std::string("\x0DVistrelDoc V1\0\0\0\0", 18));
+    EXPECT_EQ(bytes.substr(18, 12), std::string("\x40\0\0\0\x40\0\0\0\x64\0\0\0", 12));
+    EXPECT_EQ(bytes.substr(86), std::string("\0\0\0\0\x05\0\0\0", 8));
+    EXPECT_EQ(Run({"new", list}), vistrelctl::kFailure);
+    EXPECT_EQ(ReadFile(list), bytes);
+}
+
+TEST_F(Vistrelctl, AddWalksFoldersSkipsHiddenAndCountsWhatWasAdded)
+{
+    std::string list = work.File("L.vist");
+    ASSERT_EQ(Run({"new", list}), 0);
+    auto pictures = work.Path() / "pictures";
+    std::filesystem::create_directories(pictures / "sub");
+    std::filesystem::create_directories(pictures / ".hidden");
+    for (const char* name : {"b.bmp", "A.BMP", "notes.txt", ".secret.bmp", "sub/c.bitmap", ".hidden/d.bmp"})
+        WriteFile(pictures / name, "x");
+    ASSERT_EQ(Run({"add", list, pictures.string()}), 0);
+    EXPECT_EQ(out.str(), "3 entries added\n");
+    ASSERT_EQ(Run({"add", list, (pictures / "b.bmp").string()}), 0);
+    EXPECT_EQ(out.str(), "0 entries added\n") << "duplicates are refused";
+    ASSERT_EQ(Run({"add", list, (pictures / "b.bmp").string(), "--allow-duplicates"}), 0);
+    EXPECT_EQ(out.str(), "1 entry added\n");
+
+    ASSERT_EQ(Run({"show", list, "--json"}), 0);
+    std::string json = out.str();
+    EXPECT_NE(json.find("\"random\": 0"), std::string::npos);
+    EXPECT_NE(json.find("\"description\": \"Change Wallpaper every 30 mins\""), std::string::npos);
+    EXPECT_NE(json.find("\"id\": \"T0001-CLOCKPACE              \", \"size\": 64"), std::string::npos);
+    // Depth first in sorted order: A.BMP, b.bmp, then the subfolder's file.
+    std::size_t a = json.find("A.BMP"), b = json.find("b.bmp"), c = json.find("c.bitmap");
+    EXPECT_TRUE(a < b && b < c) << json;
+    EXPECT_NE(json.find("\"priority\": \"50\", \"shown\": \"0\", \"chain\": [{\"id\": \"R0001-FAKEREAD               "
+                        "\", \"size\": 44, \"value\": 100}, {\"id\": \"V0001-FAKEVIEW               \", \"size\": 72, "
+                        "\"value\": 100}]"),
+              std::string::npos)
+        << json;
+}
+
+TEST_F(Vistrelctl, RowCommandsEditTheList)
+{
+    std::string list = work.File("L.vist");
+    ASSERT_EQ(Run({"new", list}), 0);
+    ASSERT_EQ(Run({"add", list, "/p/1.bmp", "/p/2.bmp", "/p/3.bmp"}), 0);
+    EXPECT_EQ(Run({"priority", list, "2", "3", "7"}), 0);
+    EXPECT_EQ(Run({"priority", list, "1", "101"}), vistrelctl::kUsage);
+    EXPECT_EQ(Run({"priority", list, "9", "5"}), vistrelctl::kUsage);
+    EXPECT_EQ(Run({"remove", list, "1"}), 0);
+    EXPECT_EQ(Run({"random", list, "on"}), 0);
+    EXPECT_EQ(Run({"random", list, "maybe"}), vistrelctl::kUsage);
+    ASSERT_EQ(Run({"show", list}), 0);
+    EXPECT_NE(out.str().find("Random: on (1)"), std::string::npos);
+    EXPECT_NE(out.str().find("1. /p/2.bmp\n   Type: image  Total: 0  Priority: 7  Shown: 0"), std::string::npos)
+        << out.str();
+    EXPECT_EQ(out.str().find("/p/1.bmp"), std::string::npos);
+    EXPECT_EQ(Run({"reset-totals", list}), 0);
+    EXPECT_EQ(Run({"reset-shown", list, "all"}), 0);
+    EXPECT_EQ(Run({"bogus", list}), vistrelctl::kUsage);
+    EXPECT_EQ(Run({"show"}), vistrelctl::kUsage);
+}
+
+TEST_F(Vistrelctl, DamagedListsAreReportedAndNeverWritten)
+{
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* message;
+    };
+    std::string good;
+    {
+        std::string list = work.File("good.vist");
+        ASSERT_EQ(Run({"new", list}), 0);
+        ASSERT_EQ(Run({"add", list, "/p/1.bmp"}), 0);
+        good = ReadFile(list);
+    }
+    std::string lying = good;
+    lying[94] = '\xFF'; // the File text's length now claims 0xFFFF.. bytes
+    lying[95] = '\xFF';
+    lying[96] = '\xFF';
+    for (const Case& c : {Case{"wrong magic", "\x0DVistrelDoc V9" + good.substr(14), "Wrong File Format"},
+                          Case{"truncated", good.substr(0, good.size() - 10), "Unexpected file format."},
+                          Case{"lying lengths", lying, "Unexpected file format."}}) {
+        std::string list = work.File("damaged.vist");
+        WriteFile(list, c.bytes);
+        sink.messages.clear();
+        for (std::vector<std::string> command :
+             {std::vector<std::string>{"show", list}, {"add", list, "/p/2.bmp"}, {"random", list, "on"},
+              {"priority", list, "all", "3"}, {"remove", list, "1"}, {"use", list}}) {
+            EXPECT_EQ(Run(command), vistrelctl::kDamagedList) << c.what << " " << command[0];
+        }
+        ASSERT_FALSE(sink.messages.empty()) << c.what;
+        EXPECT_EQ(sink.messages[0].first.rfind(c.message, 0), 0u) << c.what << ": " << sink.messages[0].first;
+        EXPECT_EQ(ReadFile(list), c.bytes) << c.what << ": the file is left byte for byte";
+    }
+    EXPECT_EQ(ReadCurrentList(), "") << "a damaged list never becomes the current one";
+}
+
+TEST_F(Vistrelctl, UseMakesTheListTheCurrentOne)
+{
+    std::string first = work.File("first.vist"), second = work.File("second.vist");
+    ASSERT_EQ(Run({"new", first}), 0);
+    ASSERT_EQ(Run({"new", second}), 0);
+    ASSERT_EQ(Run({"use", first}), 0);
+    ASSERT_EQ(Run({"use", second}), 0);
+    EXPECT_EQ(ReadCurrentList(), second);
+    RecentFileList recent;
+    recent.Load();
+    EXPECT_EQ(recent.Names(), (std::vector<std::string>{second, first}));
+}
+
+TEST(VistrelctlProgram, RunsFromTheBuildTreeWithItsOwnExtenders)
+{
+    TempDir work;
+    std::filesystem::path program = BinDir() / "vistrelctl";
+#ifdef _WIN32
+    program += ".exe";
+#endif
+    std::string list = work.File("L.vist");
+    EXPECT_EQ(platform::RunProgram(program.string(), {"new", list}), 0);
+    EXPECT_EQ(ReadFile(list).size(), 94u);
+    std::string output;
+    EXPECT_EQ(platform::RunProgram(program.string(), {"show", list, "--json"}, &output), 0);
+    EXPECT_NE(output.find("Change Wallpaper every 30 mins"), std::string::npos) << output;
+    WriteFile(list, "\x05hello");
+    EXPECT_EQ(platform::RunProgram(program.string(), {"show", list}), 3);
+    EXPECT_EQ(platform::RunProgram(program.string(), {}), 2);
+}
