@@ -58,40 +58,62 @@ bool ShareOut(std::uint32_t count, std::uint64_t work, Body body)
 
 // The height shrinks or stays (stepY >= 1): which source row closes each
 // output row, and with what weight. The boundary yB runs in single
-// precision, rounded after every addition, as the resampler has always done;
-// its drift is kept from doing harm: every output row is closed exactly
-// once, the last one always by the last source row, and no row past the end
-// is ever closed.
+// precision, rounded after every addition, as the resampler has always done,
+// and drifts away from the true boundary over many rows. The drift is kept
+// from doing harm; everywhere else the rows close as they always did:
+//  - the last output row is closed by the last source row and by no other;
+//  - an output row is closed early when just as many source rows are left as
+//    output rows, so that every output row is closed;
+//  - no row past the last output row is ever closed.
+// A row closed by these rules takes its closing source row wholly and is
+// divided by the weight it really collected, not by the nominal area, so
+// that it shows the mean of its rows like every other output row.
 struct RowClose {
     std::int64_t row = -1; // closing source row; -1: never closed (stays black)
     float w1 = 0;          // its share in this output row
     float rest = 0;        // single(1 - w1): its share in the next one
+    float divisor = 0;     // what the sums are divided by
 };
 
-std::vector<RowClose> PlanShrinkRows(std::uint32_t sH, std::uint32_t dH, float stepY)
+std::vector<RowClose> PlanShrinkRows(std::uint32_t sH, std::uint32_t dH, float stepX, float stepY, float area)
 {
     std::vector<RowClose> plan(dH);
     float yB = stepY;
     std::uint32_t out = 0;
     bool postponed = false;
+    double inside = 0; // weight collected by the current output row so far
     for (std::uint32_t r = 0; r < sH && out < dH; ++r) {
         const bool closes = !(yB > r + 1.001);
         const bool lastOutput = out + 1 == dH;
-        if (lastOutput && r + 1 < sH) {
-            postponed = postponed || closes;
-            continue;
-        }
-        if (!lastOutput && !closes)
-            continue;
-        float w1;
-        if (lastOutput && (!closes || postponed)) {
-            w1 = 1.0f; // the last source row lies wholly in the last output row
+        bool forced;
+        if (lastOutput) {
+            if (r + 1 < sH) {
+                postponed = postponed || closes;
+                inside += 1;
+                continue;
+            }
+            forced = !closes || postponed;
+        } else if (closes) {
+            forced = false;
+        } else if (sH - 1 - r == dH - 1 - out) {
+            forced = true;
         } else {
-            w1 = Single(double(yB) - r);
-            if (!(w1 > 0))
-                w1 = 0;
+            inside += 1;
+            continue;
         }
-        plan[out] = RowClose{r, w1, Single(1.0 - w1)};
+        RowClose& c = plan[out];
+        c.row = r;
+        if (forced) {
+            c.w1 = 1.0f;
+            c.divisor = Single(double(stepX) * (inside + 1.0));
+        } else {
+            c.w1 = Single(double(yB) - r);
+            if (!(c.w1 > 0))
+                c.w1 = 0;
+            c.divisor = area;
+        }
+        c.rest = Single(1.0 - c.w1);
+        inside = c.rest;
         ++out;
         yB = Single(double(yB) + stepY);
     }
@@ -182,7 +204,7 @@ public:
     {
         const std::uint64_t work = std::uint64_t{job_.sW} * job_.sH + std::uint64_t{job_.dW} * job_.dH;
         if (stepY_ >= 1.0f) {
-            closes_ = PlanShrinkRows(job_.sH, job_.dH, stepY_);
+            closes_ = PlanShrinkRows(job_.sH, job_.dH, stepX_, stepY_, area_);
             return ShareOut(job_.dH, work, [this](std::uint32_t first, std::uint32_t last) { ShrinkRows(first, last); });
         }
         blends_ = PlanStretchRows(job_.sH, job_.dH, stepY_);
@@ -213,7 +235,6 @@ private:
         }
         std::vector<double> sums(h_.values), closing(h_.values);
         std::int64_t carried = -1; // the row whose `closing` sums are held
-        const double area = area_;
         for (std::uint32_t o = first; o < last; ++o) {
             const RowClose& c = closes_[o];
             if (c.row < 0)
@@ -236,8 +257,9 @@ private:
             carried = c.row;
             FoldSums(P.data(), closing.data(), h_.values, c.w1);
             std::uint8_t* d = DestRow(o);
+            const double divisor = c.divisor;
             for (std::size_t j = 0; j < h_.values; ++j)
-                d[j] = ToByte(P[j] / area);
+                d[j] = ToByte(P[j] / divisor);
         }
     }
 

@@ -22,15 +22,17 @@ struct Job {
 bool Nearest(const Job& job);
 bool AreaAverage(const Job& job);
 
-// round(x) = truncate(x + 0.5), then the low 8 bits, as every output byte is
-// made. Values far outside a byte's range cannot occur; they are kept away
-// from the undefined conversion all the same.
+// round(x) = truncate(x + 0.5) makes every output byte. The means that
+// occur lie within 0 … 255 up to rounding noise; a value a hair past either
+// end is held there rather than wrapping round to the other end.
 inline std::uint8_t ToByte(double x)
 {
-    double r = x + 0.5;
-    if (!(r > -2147483648.0 && r < 2147483648.0))
-        r = 0.0;
-    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(static_cast<std::int32_t>(r)));
+    const double r = x + 0.5;
+    if (!(r >= 0.0))
+        return 0;
+    if (r >= 255.0)
+        return 255;
+    return static_cast<std::uint8_t>(r);
 }
 
 // single(x): rounding to single precision, named so the precision rules of

@@ -22,19 +22,25 @@ ShrinkPlan MakeShrinkPlan(std::uint32_t sW, std::uint32_t dW, float stepX)
     for (std::uint32_t i = 0; i < sW && plan.closePixel.size() < dW; ++i) {
         // 1.001: an edge on or just past a pixel edge closes at that pixel.
         const bool closes = !(xB > i + 1.001);
-        const bool lastOutput = plan.closePixel.size() + 1 == dW;
-        if (lastOutput && i + 1 < sW) {
+        const std::uint32_t out = static_cast<std::uint32_t>(plan.closePixel.size());
+        bool forced;
+        if (out + 1 == dW) {
             // The last output pixel ends where the row ends, so only the last
             // source pixel closes it, even where the running edge says otherwise.
-            postponed = postponed || closes;
+            if (i + 1 < sW) {
+                postponed = postponed || closes;
+                continue;
+            }
+            forced = !closes || postponed;
+        } else if (closes) {
+            forced = false;
+        } else if (sW - 1 - i == dW - 1 - out) {
+            forced = true; // as many pixels left as output pixels: each needs one
+        } else {
             continue;
         }
-        if (!lastOutput && !closes)
-            continue;
-        double f;
-        if (lastOutput && (!closes || postponed)) {
-            f = 1.0; // the edge drifted away from the row's end: the pixel lies wholly inside
-        } else {
+        double f = 1.0; // a forced close takes the pixel wholly
+        if (!forced) {
             f = xB - i;
             if (!(f > 0))
                 f = 0;

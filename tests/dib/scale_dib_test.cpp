@@ -146,7 +146,7 @@ TEST(ScaleDIB, EveryOutputRowIsClosedExactlyOnce)
 {
     const std::pair<std::uint32_t, std::uint32_t> heights[] = {
         {3000, 1080}, {1080, 772}, {4000, 1080}, {2160, 1080}, {12001, 12000}, {12000, 7}, {20000, 1080},
-        {16411, 16000}, {30000, 29999}};
+        {16411, 16000}, {30000, 29999}, {40000, 39000}, {50000, 1080}};
     for (auto [sH, dH] : heights) {
         gmem::Owner src(Uniform24(2, sH, 255));
         gmem::Owner out(ScaleDIB(src.get(), 1, dH, kAreaAveraging));

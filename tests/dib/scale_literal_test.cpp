@@ -15,7 +15,7 @@ namespace vistrel::dib {
 namespace {
 
 float Single(double x) { return static_cast<float>(x); }
-std::uint8_t Round(double x) { return static_cast<std::uint8_t>(static_cast<std::int32_t>(x + 0.5)); }
+std::uint8_t Round(double x) { return static_cast<std::uint8_t>(std::clamp(static_cast<std::int32_t>(x + 0.5), 0, 255)); }
 
 class Literal {
 public:
@@ -51,15 +51,24 @@ private:
         for (std::uint32_t i = 0; i < sW_; ++i) {
             bool closes = !(xB > i + 1.001);
             bool lastOut = k + 1 == dW_;
-            bool wait = k >= dW_ || (lastOut && i + 1 < sW_) || (!lastOut && !closes);
-            if (lastOut && i + 1 < sW_)
-                postponed = postponed || closes;
+            bool forced = false, wait;
+            if (k >= dW_) {
+                wait = true;
+            } else if (lastOut) {
+                if (i + 1 < sW_)
+                    postponed = postponed || closes;
+                wait = i + 1 < sW_;
+                forced = !closes || postponed;
+            } else {
+                forced = !closes && sW_ - 1 - i == dW_ - 1 - k;
+                wait = !closes && !forced;
+            }
             if (wait) {
                 for (int c = 0; c < 3; ++c)
                     p[c] = p[c] + Px(r, i, c);
                 continue;
             }
-            double f = (lastOut && (!closes || postponed)) ? 1.0 : std::max(xB - i, 0.0);
+            double f = forced ? 1.0 : std::max(xB - i, 0.0);
             for (int c = 0; c < 3; ++c) {
                 float t = Single(Px(r, i, c) * f);
                 a[3 * k + c] = Single(a[3 * k + c] + (p[c] + t) * w);
@@ -123,25 +132,37 @@ private:
         float yB = stepY_;
         std::uint32_t out = 0;
         bool postponed = false;
+        double weight = 0; // what the current output row has collected
         for (std::uint32_t r = 0; r < sH_; ++r) {
             bool closes = !(yB > r + 1.001);
             bool lastOut = out + 1 == dH_;
-            if (lastOut && r + 1 < sH_)
-                postponed = postponed || closes;
-            bool wait = out >= dH_ || (lastOut && r + 1 < sH_) || (!lastOut && !closes);
+            bool forced = false, wait;
+            if (out >= dH_) {
+                wait = true;
+            } else if (lastOut) {
+                if (r + 1 < sH_)
+                    postponed = postponed || closes;
+                wait = r + 1 < sH_;
+                forced = !closes || postponed;
+            } else {
+                forced = !closes && sH_ - 1 - r == dH_ - 1 - out;
+                wait = !closes && !forced;
+            }
             if (wait) {
                 if (stepX_ >= 1)
                     ShrinkRow(r, 1, P_);
                 else
                     StretchRow(r, P_);
+                weight += 1;
                 continue;
             }
-            float w1 = (lastOut && (!closes || postponed)) ? 1.0f : std::max(Single(double(yB) - r), 0.0f);
+            float w1 = forced ? 1.0f : std::max(Single(double(yB) - r), 0.0f);
+            double divisor = forced ? Single(double(stepX_) * (weight + 1)) : area_;
             std::uint8_t* d = &out_[out * dStride_];
             if (stepX_ >= 1) {
                 ShrinkRow(r, w1, P_);
                 for (std::size_t j = 0; j < 3 * dW_; ++j)
-                    d[j] = Round(P_[j] / double(area_));
+                    d[j] = Round(P_[j] / divisor);
                 std::fill(P_.begin(), P_.end(), 0.0f);
                 ShrinkRow(r, Single(1 - w1), P_);
             } else {
@@ -149,6 +170,7 @@ private:
                 for (std::size_t j = 0; j < 3 * dW_; ++j)
                     d[j] = Round(P_[j]);
             }
+            weight = Single(1 - w1);
             ++out;
             yB = Single(double(yB) + stepY_);
         }
@@ -252,6 +274,8 @@ TEST(ScaleDIBLiteral, MatchesAtSizesLargeEnoughForSeveralThreads)
     ExpectSameAsLiteral(900, 700, 700, 1900, 3);    // narrower, higher
     ExpectSameAsLiteral(640, 480, 1920, 1440, 4);   // both grow
     ExpectSameAsLiteral(3, 3000, 2, 1080, 5);       // the drifting row boundary
+    ExpectSameAsLiteral(2, 16411, 3, 16000, 6);     // closes early
+    ExpectSameAsLiteral(2, 40000, 1, 39000, 7);     // closes late by several rows
 }
 
 } // namespace
