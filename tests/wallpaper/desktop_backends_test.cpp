@@ -254,6 +254,14 @@ TEST_F(DesktopToolsTest, FailuresAreReportedAndKeepTheShownCopy)
     std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(Backend::Sway);
     EXPECT_FALSE(installer->SetFile(""));
     EXPECT_FALSE(installer->Apply(error));
+    EXPECT_NE(error.find("No wallpaper file"), std::string::npos) << error;
+    // A missing file is reported before any tool runs.
+    Provide({"swaymsg"});
+    fs::remove(log_);
+    EXPECT_TRUE(installer->SetFile((folder_.path() / "gone.bmp").string()));
+    EXPECT_FALSE(installer->Apply(error));
+    EXPECT_NE(error.find("gone.bmp\" does not exist"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(log_));
 }
 
 TEST_F(DesktopToolsTest, CommandTemplateFromTheSettings)

@@ -15,10 +15,8 @@ public:
 
     bool Apply(std::string& error) override
     {
-        if (file_.empty()) {
-            error = "No wallpaper file given";
+        if (!FileReady(error))
             return false;
-        }
         std::optional<std::vector<std::string>> words = SplitWords(template_, error);
         if (!words)
             return false;

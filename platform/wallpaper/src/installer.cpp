@@ -2,6 +2,8 @@
 
 #include "backends.h"
 
+#include <filesystem>
+
 namespace vistrel::wallpaper {
 
 bool WallpaperInstaller::SetStyle(Style style)
@@ -17,6 +19,20 @@ bool WallpaperInstaller::SetFile(const std::string& path)
     if (path.empty())
         return false;
     file_ = path;
+    return true;
+}
+
+bool WallpaperInstaller::FileReady(std::string& error) const
+{
+    if (file_.empty()) {
+        error = "No wallpaper file given";
+        return false;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::u8string(file_.begin(), file_.end()), ec)) {
+        error = "The wallpaper file \"" + file_ + "\" does not exist";
+        return false;
+    }
     return true;
 }
 

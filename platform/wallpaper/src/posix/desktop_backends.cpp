@@ -21,10 +21,8 @@ class DesktopInstaller : public WallpaperInstaller {
 public:
     bool Apply(std::string& error) final
     {
-        if (file_.empty()) {
-            error = "No wallpaper file given";
+        if (!FileReady(error))
             return false;
-        }
         if (!CachesByName())
             return Hand(file_, error);
         std::optional<std::string> copy = MakeFreshCopy(file_, error);

@@ -14,10 +14,8 @@ public:
 
     bool Apply(std::string& error) override
     {
-        if (file_.empty()) {
-            error = "No wallpaper file given";
+        if (!FileReady(error))
             return false;
-        }
         RootPictureOptions options;
         options.background = QueryScreenGeometry().background;
         return SetRootPictureFile(file_, style_, options, error);

@@ -56,9 +56,11 @@ public:
 
     bool Apply(std::string& error) override
     {
+        if (!FileReady(error))
+            return false;
         std::wstring file = Widen(file_);
         if (file.empty()) {
-            error = file_.empty() ? "No wallpaper file given" : "The wallpaper file name is not valid UTF-8";
+            error = "The wallpaper file name is not valid UTF-8";
             return false;
         }
         if (ApplyThroughActiveDesktop(file, style_))

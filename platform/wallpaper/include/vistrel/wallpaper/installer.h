@@ -27,6 +27,9 @@ public:
     virtual bool Apply(std::string& error) = 0;
 
 protected:
+    // True when a file was given and exists; otherwise false with `error`.
+    bool FileReady(std::string& error) const;
+
     Style style_ = Style::Tile;
     std::string file_;
 };
