@@ -2,7 +2,7 @@
 // root window's background, announced through _XROOTPMAP_ID and
 // ESETROOT_PMAP_ID so that terminals and compositors that read it find it.
 // libX11 and libXrandr are loaded at run time, so nothing here needs an X
-// server or the libraries until it is called.
+// server or the libraries until it is called. Not built on Windows.
 #pragma once
 
 #include "vistrel/wallpaper/installer.h"
