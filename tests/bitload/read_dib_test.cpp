@@ -160,7 +160,7 @@ TEST(ReadDIB, ClaimsBeyondTheFileAreNotTrusted)
     // Run-length data claiming 2 GB keeps only what the file holds.
     Bmp rle;
     rle.bits = 8, rle.compression = 1, rle.sizeImage = 0x7FFFFFFF, rle.width = 4, rle.height = 4;
-    rle.colors = {0, 0xFFFFFF}, rle.pixels = {4, 1, 0, 1};
+    rle.clrUsed = 2, rle.colors = {0, 0xFFFFFF}, rle.pixels = {4, 1, 0, 1};
     r = FromBytes(rle.Bytes());
     ASSERT_TRUE(r.dib);
     EXPECT_EQ(r.header.biCompression, 1u);

@@ -1,0 +1,56 @@
+// ReadDIB: the header step, then the block grown for the pixels, then the
+// pixel step. Every failure releases what was allocated; the file is closed
+// when its source goes out of scope.
+#include "reader.h"
+
+namespace vistrel::bitload {
+
+gmem::Handle ReadOpenedDIB(ByteSource& file)
+{
+    PixelSource pixels;
+    gmem::Owner block(ReadDIBInfo(&file, pixels));
+    if (!block) {
+        SetReadError("ReadDIB: Can't read BMP info"); // replaces the header step's text
+        return nullptr;
+    }
+    std::size_t bitsOffset;
+    {
+        dib::LockedBlock locked(block.get());
+        bitsOffset = dib::kInfoHeaderSize + std::size_t{4} * dib::DIBNumColors(dib::LoadHeader(locked.bytes()));
+    }
+    // An image past the reader's limits is refused the way memory that cannot
+    // be had is: nothing is allocated for what the file merely claims.
+    if (pixels.tooLarge ||
+        !gmem::ReAlloc(block.get(), bitsOffset + static_cast<std::size_t>(pixels.dibBytes), dib::kImageFlags)) {
+        SetReadError("ReadDIB: Can't alloc DIB");
+        return nullptr;
+    }
+    dib::LockedBlock locked(block.get());
+    if (!ReadPixels(file, pixels, locked.bytes() + bitsOffset)) {
+        SetReadError("ReadDIB: Can't alloc DIB");
+        return nullptr;
+    }
+    return block.release();
+}
+
+gmem::Handle ReadDIB(const char* path)
+{
+    if (!path) {
+        SetReadError("ReadDIB: No Name");
+        return nullptr;
+    }
+    FileSource file(path);
+    if (!file.IsOpen()) {
+        SetReadError("ReadDIB: can't read file");
+        return nullptr;
+    }
+    return ReadOpenedDIB(file);
+}
+
+gmem::Handle ReadDIBFromMemory(const void* data, std::size_t size)
+{
+    MemorySource memory(data, size);
+    return ReadOpenedDIB(memory);
+}
+
+} // namespace vistrel::bitload
