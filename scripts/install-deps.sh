@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what Vistrel needs on Debian 12.
+#   install-deps.sh          to build and run the programs
+#   install-deps.sh --tests  also what every test leg needs (Windows
+#                            cross-build with Wine, X server, tray host, clang)
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config python3
+  libgtest-dev googletest
+  libx11-dev libxrandr-dev libx11-6 libxrandr2
+  qt6-base-dev libgl-dev
+)
+if [[ "${1:-}" == "--tests" ]]; then
+  packages+=(
+    xvfb xdotool trayer x11-utils xauth
+    clang libclang-rt-14-dev
+    g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
+  )
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds every configuration and runs every test:
+#   1. GCC, with the GUI
+#   2. GCC with AddressSanitizer and UndefinedBehaviorSanitizer
+#   3. the GUI switched off (everything without Qt must build and pass)
+#   4. a MinGW-w64 cross-build of everything without Qt, tested under Wine
+#   5. the fuzzers, built with clang, each run for a short time
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+"$root/scripts/install-deps.sh" --tests
+
+jobs=$(nproc)
+out="$root/build/ci"
+mkdir -p "$out"
+passed=0
+failed=0
+
+# Runs ctest in a build folder and adds its counts to the totals.
+run_ctest() {
+  local dir=$1
+  shift
+  local log="$dir/ctest.log"
+  set +e
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 300 "$@") 2>&1 | tee "$log" | grep -E "tests passed|Failed|\*\*\*|Timeout" || true
+  set -e
+  local total fail
+  total=$(grep -Eo "out of [0-9]+" "$log" | tail -1 | grep -Eo "[0-9]+" || echo 0)
+  fail=$(grep -Eo "[0-9]+ tests failed" "$log" | tail -1 | grep -Eo "^[0-9]+" || echo 0)
+  if [[ "$total" == 0 ]]; then
+    echo "no tests ran in $dir"
+    fail=1
+  fi
+  passed=$((passed + total - fail))
+  failed=$((failed + fail))
+}
+
+leg() {
+  echo
+  echo "=== $* ==="
+}
+
+leg "GCC"
+cmake -S . -B "$out/gcc" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+ninja -C "$out/gcc" -j"$jobs" >/dev/null
+run_ctest "$out/gcc"
+
+leg "ASan + UBSan"
+cmake -S . -B "$out/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVISTREL_SANITIZE=ON -DVISTREL_BENCH=OFF >/dev/null
+ninja -C "$out/asan" -j"$jobs" >/dev/null
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_ctest "$out/asan"
+
+leg "GUI off"
+cmake -S . -B "$out/nogui" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_GUI=OFF -DVISTREL_BENCH=OFF >/dev/null
+ninja -C "$out/nogui" -j"$jobs" >/dev/null
+run_ctest "$out/nogui"
+
+leg "MinGW-w64 under Wine"
+cmake -S . -B "$out/mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DVISTREL_GUI=OFF >/dev/null
+ninja -C "$out/mingw" -j"$jobs" >/dev/null
+export WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEARCH=win64
+mkdir -p "$WINEPREFIX"
+# A persistent server first: otherwise every test pays for its start.
+wineserver -p
+wineboot -i >/dev/null 2>&1 || true
+run_ctest "$out/mingw"
+wineserver -k || true
+
+if [[ -f fuzz/CMakeLists.txt ]]; then
+  leg "Fuzzers (clang, libFuzzer)"
+  CC=clang CXX=clang++ cmake -S . -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_GUI=OFF \
+    -DVISTREL_TESTS=OFF -DVISTREL_BENCH=OFF -DVISTREL_FUZZ=ON -DVISTREL_WERROR=OFF >/dev/null
+  ninja -C "$out/fuzz" -j"$jobs" >/dev/null
+  run_ctest "$out/fuzz" -L fuzz
+fi
+
+echo
+echo "ci: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
