@@ -39,6 +39,9 @@ struct MoveHeader {
     std::uint32_t mapped;
 };
 
+constexpr std::size_t kMoveHeaderBytes = 64;
+static_assert(sizeof(MoveHeader) <= kMoveHeaderBytes);
+
 FixedHeader* fixedHeader(Handle h)
 {
     auto* header = reinterpret_cast<FixedHeader*>(static_cast<char*>(h) - sizeof(FixedHeader));
@@ -95,7 +98,8 @@ Handle Alloc(unsigned flags, std::size_t bytes)
 {
     bool zero = (flags & kZeroInit) != 0;
     if (flags & kMoveable) {
-        void* raw = std::aligned_alloc(16, sizeof(MoveHeader) + 16);
+        // aligned_alloc wants a multiple of the alignment.
+        void* raw = std::aligned_alloc(16, kMoveHeaderBytes);
         if (!raw)
             return nullptr;
         auto* header = static_cast<MoveHeader*>(raw);
