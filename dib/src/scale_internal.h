@@ -45,6 +45,7 @@ inline float Single(double x) { return static_cast<float>(x); }
 struct ShrinkPlan {
     std::vector<std::uint32_t> closePixel; // per output pixel that gets closed
     std::vector<double> fraction;
+    std::uint32_t maxInside = 0; // most pixels wholly inside one output pixel
 };
 ShrinkPlan MakeShrinkPlan(std::uint32_t sW, std::uint32_t dW, float stepX);
 

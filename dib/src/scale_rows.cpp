@@ -45,6 +45,8 @@ ShrinkPlan MakeShrinkPlan(std::uint32_t sW, std::uint32_t dW, float stepX)
             if (!(f > 0))
                 f = 0;
         }
+        const std::uint32_t first = plan.closePixel.empty() ? 0 : plan.closePixel.back() + 1;
+        plan.maxInside = std::max(plan.maxInside, i - first);
         plan.closePixel.push_back(i);
         plan.fraction.push_back(f);
         xB = xB + stepX;
@@ -57,13 +59,31 @@ void ShrinkSums(const std::uint8_t* row, const ShrinkPlan& plan, double* sums)
     double p0 = 0, p1 = 0, p2 = 0;
     std::uint32_t i = 0;
     const std::size_t count = plan.closePixel.size();
+    // The partial sums add whole pixel values to a carried rest whose lowest
+    // bit is no finer than 2^-33 (a closing fraction exceeds 0.001). While
+    // they stay below 2^20 every addition is exact in double precision, so
+    // the pixels may be summed as integers first with the same result; wider
+    // output pixels add one by one.
+    const bool exact = plan.maxInside < 4096;
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint32_t c = plan.closePixel[k];
-        for (; i < c; ++i) { // pixels wholly inside output pixel k
-            const std::uint8_t* px = row + 3 * std::size_t{i};
-            p0 = p0 + px[0];
-            p1 = p1 + px[1];
-            p2 = p2 + px[2];
+        if (exact) {
+            std::uint32_t s0 = 0, s1 = 0, s2 = 0;
+            for (const std::uint8_t* px = row + 3 * std::size_t{i}; i < c; ++i, px += 3) {
+                s0 += px[0];
+                s1 += px[1];
+                s2 += px[2];
+            }
+            p0 = p0 + s0;
+            p1 = p1 + s1;
+            p2 = p2 + s2;
+        } else {
+            for (; i < c; ++i) { // pixels wholly inside output pixel k
+                const std::uint8_t* px = row + 3 * std::size_t{i};
+                p0 = p0 + px[0];
+                p1 = p1 + px[1];
+                p2 = p2 + px[2];
+            }
         }
         const std::uint8_t* px = row + 3 * std::size_t{c};
         const double f = plan.fraction[k];
