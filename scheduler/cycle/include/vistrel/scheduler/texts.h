@@ -1,0 +1,30 @@
+// Every fixed text of the scheduler, in one table: string resources by their
+// number, and the captions of the menu, the dialogs and the window.
+#pragma once
+
+#include <string_view>
+
+namespace vistrel::scheduler {
+
+// The text of a string resource or of a command's menu item or button;
+// empty for an unknown id.
+std::string_view Text(int id);
+
+// Texts that have no number of their own.
+namespace texts {
+inline constexpr std::string_view kProgramName = "Vistrel_Scheduler";
+inline constexpr std::string_view kExitButton = "Exit Vistrel"; // the window's button for command 1
+inline constexpr std::string_view kPictureCaption = "The Automatic Wallpaper Changer";
+inline constexpr std::string_view kAboutTitle = "About Vistrel_Scheduler";
+inline constexpr std::string_view kPlaceholderTitle = "Dialog";
+inline constexpr std::string_view kListManagerProgram = "Vistrel";
+// Problems the scheduler tells about in a tray message; they name the file.
+inline constexpr std::string_view kSaveFailed = "The counters could not be saved into the list file ";
+inline constexpr std::string_view kListMissing =
+    "The list file is gone, so the counters were not saved; it will be picked up again when it comes back: ";
+inline constexpr std::string_view kListNotRead =
+    "The list file could not be read completely and will not be written to; it will be picked up again "
+    "when it changes: ";
+} // namespace texts
+
+} // namespace vistrel::scheduler

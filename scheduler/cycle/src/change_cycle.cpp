@@ -1,0 +1,249 @@
+#include "vistrel/scheduler/change_cycle.h"
+
+#include "vistrel/core/extender_calls.h"
+#include "vistrel/core/param_block.h"
+#include "vistrel/core/scheduler_settings.h"
+#include "vistrel/scheduler/resource_ids.h"
+#include "vistrel/scheduler/texts.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vistrel::scheduler {
+
+namespace {
+
+std::string ListManagerPath(const std::string& programDirectory)
+{
+    std::string path = programDirectory + std::string(texts::kListManagerProgram);
+#ifdef _WIN32
+    path += ".exe";
+#endif
+    return path;
+}
+
+std::uint32_t TimerPeriod(std::uint64_t ms)
+{
+    return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(ms, kShortestTimerMs, kLongestTimerMs));
+}
+
+} // namespace
+
+SchedulerCycle::SchedulerCycle(const CExtenderRegistry& registry, ListFiles& files, CycleHost& host,
+                               CycleOptions options)
+    : registry_(registry), files_(files), host_(host), options_(std::move(options)), list_(&registry)
+{
+    if (options_.clock)
+        list_.SetClock(options_.clock);
+}
+
+std::uint32_t SchedulerCycle::RefreshActive(bool force)
+{
+    std::uint32_t active = ReadSchedulerSettings().active;
+    if (force || shownActive_ != active) {
+        shownActive_ = active;
+        if (active)
+            host_.ShowStatus(ids::kIconActive, ids::kStrActive);
+        else
+            host_.ShowStatus(ids::kIconOff, ids::kStrOff);
+    }
+    return active;
+}
+
+bool SchedulerCycle::ListChanged(const std::string& path)
+{
+    if (path != currentPath_)
+        return true;
+    return files_.LastWriteTime(path) != storedWriteTime_;
+}
+
+bool SchedulerCycle::LoadCurrentList()
+{
+    host_.ShowStatus(ids::kIconBusy, ids::kStrLoading);
+    currentPath_ = ReadCurrentList();
+    list_.Reset();
+    lastLoad_.reset();
+    bool result = false;
+    if (currentPath_.empty()) {
+        // No list: nothing on disk to compare with either.
+        storedWriteTime_ = 0;
+    } else {
+        // Taken before reading, so that a write during the read shows up as a
+        // change at the next check.
+        storedWriteTime_ = files_.LastWriteTime(currentPath_);
+        ListRead read;
+        for (int attempt = 1; attempt <= kLoadAttempts; ++attempt) {
+            list_.Reset();
+            read = files_.Read(currentPath_, list_);
+            if (!read.busy)
+                break;
+            read.status = ListLoadStatus::Unreadable;
+            if (attempt < kLoadAttempts)
+                host_.Wait(kBusyRetryWait);
+        }
+        lastLoad_ = read.status;
+        if (LoadedCompletely(read.status)) {
+            reported_.clear();
+        } else if (read.status != ListLoadStatus::WrongFormat && files_.Exists(currentPath_)) {
+            // A missing file needs no word (the list manager may not have
+            // saved it yet); a wrong magic has shown its own message.
+            std::string why = LoadFailureMessage(read.status, read.detail);
+            ReportOnce(std::string(texts::kListNotRead) + currentPath_ + (why.empty() ? "" : " (" + why + ")"));
+        }
+        result = true;
+    }
+    RefreshActive(true);
+    return result;
+}
+
+std::uint32_t SchedulerCycle::Minutes(std::uint32_t minutes) const
+{
+    return TimerPeriod(std::uint64_t{minutes} * options_.minuteMs);
+}
+
+bool SchedulerCycle::ArmTimers()
+{
+    SchedulerSettings settings = ReadSchedulerSettings();
+    TimerPlan plan;
+    plan.checkMs = Minutes(settings.checkMinutes);
+    plan.saveMs = Minutes(settings.saveMinutes);
+    const std::uint8_t* block = list_.GetSchedulerBlock();
+    if (!block) {
+        module_ = nullptr;
+        host_.ArmTimers(plan);
+        return false;
+    }
+    module_ = registry_.FindExtenderById(BlockId(block));
+    // A block too short to hold the period polls at the shortest period, as
+    // a window timer of period 0 would; such a block is never due anyway.
+    std::uint32_t period = BlockSize(block) >= kPollPeriodOffset + 4 ? ReadU32(block + kPollPeriodOffset) : 0;
+    plan.pollMs = TimerPeriod(period);
+    host_.ArmTimers(plan);
+    return true;
+}
+
+void SchedulerCycle::LoadAndArm()
+{
+    LoadCurrentList();
+    ArmTimers();
+}
+
+void SchedulerCycle::CheckForNewList()
+{
+    if (ListChanged(ReadCurrentList()) && LoadCurrentList())
+        ArmTimers();
+}
+
+SaveOutcome SchedulerCycle::SaveList()
+{
+    host_.ShowStatus(ids::kIconBusy, ids::kStrSaving);
+    std::string path = ReadCurrentList();
+    SaveOutcome outcome = SaveOutcome::NoList;
+    if (!path.empty()) {
+        bool reloaded = false;
+        if (ListChanged(path)) {
+            // The file on disk wins: what was counted since the last save is dropped.
+            LoadCurrentList();
+            ArmTimers();
+            reloaded = true;
+            outcome = SaveOutcome::Reloaded;
+        }
+        if (!files_.Exists(path)) {
+            // Never bring back a list file the user deleted.
+            ReportOnce(std::string(texts::kListMissing) + path);
+            outcome = SaveOutcome::Failed;
+        } else if (reloaded) {
+            // Nothing to write: the list is what the file holds.
+        } else if (!lastLoad_ || !LoadedCompletely(*lastLoad_)) {
+            // The list in memory is not what the file held; writing it would
+            // destroy the user's list.
+            outcome = SaveOutcome::Refused;
+        } else if (std::string error; !files_.Write(path, list_, error)) {
+            ReportOnce(std::string(texts::kSaveFailed) + path + ": " + error);
+            outcome = SaveOutcome::Failed;
+        } else {
+            // Our own write is not a change to reload.
+            storedWriteTime_ = files_.LastWriteTime(path);
+            reported_.clear();
+            outcome = SaveOutcome::Saved;
+        }
+    }
+    RefreshActive(true);
+    return outcome;
+}
+
+void SchedulerCycle::Poll()
+{
+    if (!RefreshActive(false))
+        return;
+    if (ListChanged(ReadCurrentList())) {
+        LoadCurrentList();
+        ArmTimers();
+        return;
+    }
+    std::uint8_t* block = list_.GetSchedulerBlock();
+    if (!currentPath_.empty() && block && module_ && ext::DaemonFunction(module_, block))
+        ChangeWithRetries();
+    host_.RefreshTrayIcon();
+}
+
+bool SchedulerCycle::TryChange(int index)
+{
+    host_.ShowStatus(ids::kIconChanging, ids::kStrChanging);
+    bool changed = list_.ChangeNow(index);
+    RefreshActive(true);
+    return changed;
+}
+
+bool SchedulerCycle::ChangeWithRetries()
+{
+    for (int attempt = 0; attempt < kChangeAttempts; ++attempt) {
+        int index = list_.PickNext();
+        host_.Wait(kChangeWait);
+        if (list_.GetCount() == 0 || index < 0)
+            return false;
+        if (TryChange(index))
+            return true;
+    }
+    // Nothing in the list can be shown: switch off. Written as 0 rather than
+    // toggled, so that a Change Now while off cannot switch the scheduler on.
+    WriteActive(0);
+    RefreshActive(false);
+    return false;
+}
+
+void SchedulerCycle::ToggleActive()
+{
+    RefreshActive(false);
+    vistrel::ToggleActive();
+    RefreshActive(false);
+}
+
+void SchedulerCycle::ChangeNowCommand()
+{
+    if (ListChanged(ReadCurrentList())) {
+        LoadCurrentList();
+        ArmTimers();
+    }
+    ChangeWithRetries();
+}
+
+void SchedulerCycle::OpenListManager()
+{
+    // The list manager should open the latest counters; it starts even when
+    // they could not be saved.
+    SaveList();
+    host_.StartProgram(ListManagerPath(options_.programDirectory));
+}
+
+void SchedulerCycle::Close() { SaveList(); }
+
+void SchedulerCycle::ReportOnce(const std::string& text)
+{
+    if (text == reported_)
+        return;
+    reported_ = text;
+    host_.ReportProblem(text);
+}
+
+} // namespace vistrel::scheduler
