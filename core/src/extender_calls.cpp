@@ -16,8 +16,7 @@ void* Lookup(ExtenderHandle h, const char* operation)
 
 namespace {
 
-template <typename Fn>
-Fn Bind(ExtenderHandle h, const char* operation)
+template <typename Fn> Fn Bind(ExtenderHandle h, const char* operation)
 {
     return reinterpret_cast<Fn>(Lookup(h, operation));
 }

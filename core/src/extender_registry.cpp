@@ -34,8 +34,8 @@ CExtenderRegistry::~CExtenderRegistry() { UnloadExtenders(); }
 
 bool CExtenderRegistry::LoadExtenders(const std::string& programDirectory)
 {
-    for (ExtenderKind kind : {ExtenderKind::Reader, ExtenderKind::Middle, ExtenderKind::Viewer,
-                              ExtenderKind::Scheduler}) {
+    for (ExtenderKind kind :
+         {ExtenderKind::Reader, ExtenderKind::Middle, ExtenderKind::Viewer, ExtenderKind::Scheduler}) {
         LoadExtenderDirectory(programDirectory + std::string(ExtenderFolderName(kind)) + platform::PathSeparator(),
                               kind);
     }

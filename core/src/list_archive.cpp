@@ -63,7 +63,8 @@ bool ArchiveReader::Length(std::uint32_t& length)
     }
     if (!Take(2, at))
         return false;
-    std::uint32_t w = static_cast<std::uint8_t>(at[0]) | static_cast<std::uint32_t>(static_cast<std::uint8_t>(at[1])) << 8;
+    std::uint32_t w = static_cast<std::uint8_t>(at[0]) | static_cast<std::uint32_t>(static_cast<std::uint8_t>(at[1]))
+                                                             << 8;
     if (w < 0xFFFE) {
         length = w;
         return true;
@@ -99,7 +100,8 @@ bool ArchiveReader::String(std::string& text)
     }
     const char* at = nullptr;
     Take(static_cast<std::size_t>(bytes), at);
-    text = wide ? Utf16LeToUtf8({at, static_cast<std::size_t>(bytes)}) : std::string(at, static_cast<std::size_t>(bytes));
+    text =
+        wide ? Utf16LeToUtf8({at, static_cast<std::size_t>(bytes)}) : std::string(at, static_cast<std::size_t>(bytes));
     return true;
 }
 
@@ -121,8 +123,8 @@ std::string Utf16LeToUtf8(std::string_view bytes)
     std::string out;
     out.reserve(bytes.size());
     auto unit = [&](std::size_t i) {
-        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                          static_cast<std::uint8_t>(bytes[i + 1]) << 8);
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]) | static_cast<std::uint8_t>(bytes[i + 1])
+                                                                                    << 8);
     };
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         std::uint32_t c = unit(i);

@@ -29,15 +29,11 @@ void SetProgramName(std::string name) { g_programName = std::move(name); }
 
 const std::string& ProgramName() { return g_programName; }
 
-int ShowMessage(std::string_view text, unsigned style)
-{
-    return CurrentMessageSink().Show(text, g_programName, style);
-}
+int ShowMessage(std::string_view text, unsigned style) { return CurrentMessageSink().Show(text, g_programName, style); }
 
 extern "C" int VistrelHostMessage(const char* text, const char* caption, unsigned style)
 {
-    return CurrentMessageSink().Show(text ? text : "", caption && *caption ? caption : g_programName.c_str(),
-                                     style);
+    return CurrentMessageSink().Show(text ? text : "", caption && *caption ? caption : g_programName.c_str(), style);
 }
 
 } // namespace vistrel

@@ -54,10 +54,7 @@ int CParamChain::GetCount() const
     return static_cast<int>(ReadU32(bytes_.GetData()));
 }
 
-std::size_t CParamChain::GetLength() const
-{
-    return damaged_ ? 0 : WalkLength(bytes_.GetData(), bytes_.GetSize());
-}
+std::size_t CParamChain::GetLength() const { return damaged_ ? 0 : WalkLength(bytes_.GetData(), bytes_.GetSize()); }
 
 std::size_t CParamChain::OffsetOf(int index) const
 {

@@ -126,7 +126,8 @@ TEST(IntervalRule, LocalTicksCountFrom1601)
 {
     EXPECT_EQ(clockpace::TicksFromCivil(1601, 1, 1, 0, 0, 0, 0), 0u);
     EXPECT_EQ(clockpace::TicksFromCivil(1970, 1, 1, 0, 0, 0, 0), 116444736000000000ull);
-    EXPECT_EQ(clockpace::TicksFromCivil(2000, 2, 29, 12, 30, 15, 250) - clockpace::TicksFromCivil(2000, 2, 28, 12, 30, 15, 0),
+    EXPECT_EQ(clockpace::TicksFromCivil(2000, 2, 29, 12, 30, 15, 250) -
+                  clockpace::TicksFromCivil(2000, 2, 28, 12, 30, 15, 0),
               864000000000ull + 2500000ull);
     std::uint64_t now = clockpace::LocalTicksNow();
     EXPECT_GT(now, clockpace::TicksFromCivil(2020, 1, 1, 0, 0, 0, 0));

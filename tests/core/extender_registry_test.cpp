@@ -34,8 +34,8 @@ TEST(ExtenderRegistry, ABrokenLibraryIsReportedAndTheRestLoad)
     CExtenderRegistry registry;
     ASSERT_TRUE(registry.LoadExtenders(dir.Folder()));
     ASSERT_EQ(sink.messages.size(), 1u);
-    const std::string expected = "Can't Open DLL: " + dir.Folder() + "Read_Expander" +
-                                 platform::PathSeparator() + LibraryFile("Broken") + " - ";
+    const std::string expected =
+        "Can't Open DLL: " + dir.Folder() + "Read_Expander" + platform::PathSeparator() + LibraryFile("Broken") + " - ";
     EXPECT_EQ(sink.messages[0].first.substr(0, expected.size()), expected);
     EXPECT_GT(sink.messages[0].first.size(), expected.size()) << "the system's text follows";
     EXPECT_EQ(registry.Extenders(ExtenderKind::Reader).size(), 2u);

@@ -61,7 +61,12 @@ TEST(ListFile, TheWorkedExampleIs240BytesAndRoundTrips)
     EXPECT_EQ(bytes.substr(0, 14), std::string("\x0DVistrelDoc V1"));
     EXPECT_EQ(bytes.substr(14, 8), Int32(0) + Int32(64));
     EXPECT_EQ(bytes.substr(86, 8), Int32(1) + Int32(5));
-    EXPECT_EQ(bytes.substr(94, 22), std::string("\x08" "C:\\a.bmp" "\x05image\x01" "0\x02" "50\x01" "0"));
+    EXPECT_EQ(bytes.substr(94, 22), std::string("\x08"
+                                                "C:\\a.bmp"
+                                                "\x05image\x01"
+                                                "0\x02"
+                                                "50\x01"
+                                                "0"));
     EXPECT_EQ(bytes.substr(116, 8), Int32(120) + Int32(2));
 
     CWallpaperList again;
@@ -94,9 +99,8 @@ TEST(ListArchive, StringLengthFormsAtTheirBoundaries)
         std::size_t length;
         std::string prefix;
     };
-    for (const Case& c : {Case{254, "\xFE"}, Case{255, std::string("\xFF\xFF\x00", 3)},
-                          Case{0xFFFD, "\xFF\xFD\xFF"}, Case{0xFFFE, "\xFF\xFF\xFF" + Int32(0xFFFE)},
-                          Case{70000, "\xFF\xFF\xFF" + Int32(70000)}}) {
+    for (const Case& c : {Case{254, "\xFE"}, Case{255, std::string("\xFF\xFF\x00", 3)}, Case{0xFFFD, "\xFF\xFD\xFF"},
+                          Case{0xFFFE, "\xFF\xFF\xFF" + Int32(0xFFFE)}, Case{70000, "\xFF\xFF\xFF" + Int32(70000)}}) {
         ArchiveWriter out;
         std::string text(c.length, 'x');
         out.String(text);
@@ -168,10 +172,10 @@ TEST(ListFile, LengthsThatLieAreDamageNotAllocations)
     std::string hugeString = goodHead + Int32(1) + Int32(5) + "\xFF\xFF\xFF" + Int32(0xFFFFFFF0);
     std::string hugeChain =
         goodHead + Int32(1) + Int32(1) + std::string("\x01x", 2) + Int32(0x7FFFFFFF) + std::string(8, '\0');
-    std::string chainNotWalking = goodHead + Int32(1) + Int32(1) + std::string("\x01x", 2) + Int32(8) + Int32(1) +
-                                  Int32(40);
-    std::string blockSizeMismatch = head + Int32(64) + std::string("\x80\0\0\0", 4) + std::string(60, '\0') +
-                                    Int32(0) + Int32(5);
+    std::string chainNotWalking =
+        goodHead + Int32(1) + Int32(1) + std::string("\x01x", 2) + Int32(8) + Int32(1) + Int32(40);
+    std::string blockSizeMismatch =
+        head + Int32(64) + std::string("\x80\0\0\0", 4) + std::string(60, '\0') + Int32(0) + Int32(5);
     for (const Case& c : {
              Case{"scheduler block longer than the file", head + Int32(0xFFFFFF00) + "abc"},
              Case{"string longer than the file", hugeString},

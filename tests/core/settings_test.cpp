@@ -100,7 +100,8 @@ TEST(SettingsStore, TwoWritersAtOnceKeepEachOthersValues)
 
 TEST(InstanceGuard, SecondCopyIsRefusedAndTheProgramsNeverBlockEachOther)
 {
-    std::string unique = "GuardTest" + std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000);
+    std::string unique =
+        "GuardTest" + std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000);
     EXPECT_EQ(CInstanceGuard::GuardName(kDocumentString), "Vistrel Class");
     EXPECT_EQ(CInstanceGuard::GuardName(""), " Class");
 

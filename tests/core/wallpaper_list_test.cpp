@@ -17,7 +17,8 @@ namespace {
 void AddRows(CWallpaperList& list, std::initializer_list<int> priorities)
 {
     for (int p : priorities) {
-        list.AppendLoadedRow({"/img/" + std::to_string(list.GetCount()) + ".bmp", "image", "0", std::to_string(p), "0"});
+        list.AppendLoadedRow(
+            {"/img/" + std::to_string(list.GetCount()) + ".bmp", "image", "0", std::to_string(p), "0"});
         list.AppendLoadedChain(nullptr, 0);
     }
 }

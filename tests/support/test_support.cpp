@@ -25,9 +25,8 @@ TempDir::TempDir()
 {
     static std::atomic<int> counter{0};
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = fs::temp_directory_path() /
-            ("vistrel-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
-             std::to_string(stamp % 1000000));
+    path_ = fs::temp_directory_path() / ("vistrel-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++) +
+                                         "-" + std::to_string(stamp % 1000000));
     fs::create_directories(path_);
 }
 

@@ -48,8 +48,7 @@ std::string LibraryFile(const std::string& name);
 class ProgramDir {
 public:
     ProgramDir();
-    void Add(const std::string& kindFolder, const std::filesystem::path& library,
-             const std::string& asName = {});
+    void Add(const std::string& kindFolder, const std::filesystem::path& library, const std::string& asName = {});
     // Fake reader and viewer, a second reader, and the shipped Clockpace.
     void AddStandardFakes();
     std::string Folder() const { return dir_.Folder(); }

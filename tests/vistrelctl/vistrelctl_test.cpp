@@ -124,9 +124,12 @@ TEST_F(Vistrelctl, DamagedListsAreReportedAndNeverWritten)
         std::string list = work.File("damaged.vist");
         WriteFile(list, c.bytes);
         sink.messages.clear();
-        for (std::vector<std::string> command :
-             {std::vector<std::string>{"show", list}, {"add", list, "/p/2.bmp"}, {"random", list, "on"},
-              {"priority", list, "all", "3"}, {"remove", list, "1"}, {"use", list}}) {
+        for (std::vector<std::string> command : {std::vector<std::string>{"show", list},
+                                                 {"add", list, "/p/2.bmp"},
+                                                 {"random", list, "on"},
+                                                 {"priority", list, "all", "3"},
+                                                 {"remove", list, "1"},
+                                                 {"use", list}}) {
             EXPECT_EQ(Run(command), vistrelctl::kDamagedList) << c.what << " " << command[0];
         }
         ASSERT_FALSE(sink.messages.empty()) << c.what;

@@ -60,8 +60,8 @@ bool IsChangeDue(std::uint8_t* block, std::uint64_t now)
     auto minutes = static_cast<std::int32_t>(Get32(block, kMinutesOffset));
     // Signed 32-bit fields, product formed in 64 bits and compared unsigned.
     auto interval = static_cast<std::uint64_t>((std::int64_t{hours} * 60 + minutes) * 600000000LL);
-    std::uint64_t last = std::uint64_t{Get32(block, kLastChangeOffset)} |
-                         std::uint64_t{Get32(block, kLastChangeOffset + 4)} << 32;
+    std::uint64_t last =
+        std::uint64_t{Get32(block, kLastChangeOffset)} | std::uint64_t{Get32(block, kLastChangeOffset + 4)} << 32;
     std::uint64_t elapsed = now - last;
     if (elapsed <= interval)
         return false;

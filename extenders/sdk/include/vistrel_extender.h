@@ -75,8 +75,8 @@ typedef void* VistrelGlobal;
 typedef int (*VistrelMessageFn)(const char* text, const char* caption, unsigned style);
 
 /* Operations of every kind. */
-typedef const char* (*VistrelTextFn)(void);          /* ID, version, description, shortname */
-typedef void* (*VistrelGetDefParamsFn)(void);        /* new fixed block, caller frees */
+typedef const char* (*VistrelTextFn)(void);   /* ID, version, description, shortname */
+typedef void* (*VistrelGetDefParamsFn)(void); /* new fixed block, caller frees */
 typedef void (*VistrelSetMessageSinkFn)(VistrelMessageFn sink);
 
 /* Reader extenders: extensions, returnType (VistrelTextFn) and: */

@@ -21,10 +21,7 @@ LibraryHandle LoadLibraryAbsolute(const std::string& absolutePath, std::string& 
     return handle;
 }
 
-void* FindSymbol(LibraryHandle library, const char* name)
-{
-    return library ? ::dlsym(library, name) : nullptr;
-}
+void* FindSymbol(LibraryHandle library, const char* name) { return library ? ::dlsym(library, name) : nullptr; }
 
 void FreeLibrary(LibraryHandle library)
 {

@@ -54,7 +54,7 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder)
         FolderEntry e;
         e.name = name;
         e.hidden = name[0] == '.';
-        struct stat info{};
+        struct stat info {};
         if (::lstat((base + name).c_str(), &info) != 0)
             continue;
         if (S_ISLNK(info.st_mode)) {
@@ -84,7 +84,7 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view e
         std::string_view name = entry->d_name;
         if (name == "." || name == ".." || !EndsWithNoCase(name, ending))
             continue;
-        struct stat info{};
+        struct stat info {};
         if (::stat((base + entry->d_name).c_str(), &info) == 0 && S_ISREG(info.st_mode))
             names.emplace_back(name);
     }
@@ -96,7 +96,7 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view e
 
 std::optional<std::int64_t> LastWriteTime(const std::string& path)
 {
-    struct stat info{};
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     return std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
@@ -110,8 +110,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
     if (ssize_t n = ::readlink(path.c_str(), resolved, sizeof resolved - 1); n > 0) {
         resolved[n] = '\0';
         std::filesystem::path link(resolved);
-        target = link.is_absolute() ? link.string()
-                                    : (std::filesystem::path(path).parent_path() / link).string();
+        target = link.is_absolute() ? link.string() : (std::filesystem::path(path).parent_path() / link).string();
     }
     std::string folder = std::filesystem::path(target).parent_path().string();
     if (folder.empty())
@@ -134,7 +133,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
         return false;
     };
     // Keep the old file's permissions; a new file gets the usual 0666 & ~umask.
-    struct stat old{};
+    struct stat old {};
     if (::stat(target.c_str(), &old) == 0) {
         ::fchmod(fd, old.st_mode & 07777);
     } else {

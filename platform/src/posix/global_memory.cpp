@@ -18,7 +18,7 @@
 namespace vistrel::gmem {
 namespace {
 
-constexpr std::uint32_t kFixedMagic = 0x58494647;    // "GFIX"
+constexpr std::uint32_t kFixedMagic = 0x58494647; // "GFIX"
 constexpr std::uint64_t kMoveMagic = 0x564f4d47'4d454d47ull;
 constexpr std::size_t kMapThreshold = std::size_t{4} << 20;
 constexpr std::size_t kHugePage = std::size_t{2} << 20;

@@ -45,7 +45,7 @@ std::string FindOnPath(const std::string& program)
         std::string candidate = folder;
         candidate += '/';
         candidate += program;
-        struct stat info{};
+        struct stat info {};
         if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
             return candidate;
         start = end + 1;

@@ -40,8 +40,7 @@ IniDocument Load(const std::string& file)
 
 // Runs `change` on the current document under the writers' lock and stores
 // the result when `change` returns true.
-template <typename Change>
-bool Modify(Change change)
+template <typename Change> bool Modify(Change change)
 {
     std::string file = SettingsFile();
     std::string folder = std::filesystem::path(file).parent_path().string();

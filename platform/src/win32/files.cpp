@@ -81,8 +81,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
 {
     std::wstring target = Wide(path);
     std::wstring temporary = target + L".vistrel-new";
-    HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = "cannot create a file beside " + path + ": " + SystemErrorText(::GetLastError());
         return false;

@@ -51,8 +51,8 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(Wide(program).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info))
+    if (!::CreateProcessW(Wide(program).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &info))
         return false;
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);

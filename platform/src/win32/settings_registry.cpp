@@ -77,8 +77,8 @@ std::optional<std::uint32_t> ReadNumber(const std::string& key, const std::strin
     if (!k.get())
         return std::nullopt;
     DWORD type = 0, value = 0, size = sizeof value;
-    if (::RegQueryValueExW(k.get(), Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                           &size) != ERROR_SUCCESS ||
+    if (::RegQueryValueExW(k.get(), Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD)
         return std::nullopt;
     return value;
@@ -96,8 +96,8 @@ std::optional<std::string> ReadText(const std::string& key, const std::string& n
         return std::nullopt;
     std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(k.get(), wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
-                           &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(k.get(), wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     value.resize(size / sizeof(wchar_t));
     while (!value.empty() && value.back() == L'\0')
@@ -109,17 +109,17 @@ bool WriteNumber(const std::string& key, const std::string& name, std::uint32_t 
 {
     Key k(key, false);
     DWORD v = value;
-    return k.get() && ::RegSetValueExW(k.get(), Wide(name).c_str(), 0, REG_DWORD,
-                                       reinterpret_cast<const BYTE*>(&v), sizeof v) == ERROR_SUCCESS;
+    return k.get() && ::RegSetValueExW(k.get(), Wide(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                                       sizeof v) == ERROR_SUCCESS;
 }
 
 bool WriteText(const std::string& key, const std::string& name, const std::string& value)
 {
     Key k(key, false);
     std::wstring wide = Wide(value);
-    return k.get() && ::RegSetValueExW(k.get(), Wide(name).c_str(), 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(wide.c_str()),
-                                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    return k.get() &&
+           ::RegSetValueExW(k.get(), Wide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                            static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool DeleteValue(const std::string& key, const std::string& name)

@@ -10,7 +10,7 @@ namespace vistrelctl {
 
 std::string Usage()
 {
-    return "usage: vistrelctl COMMAND LIST [ARGUMENTS]\n"
+    return "usage: vistrelctl COMMAND LIST|IMAGE [ARGUMENTS]\n"
            "\n"
            "  new LIST                          make an empty list file\n"
            "  add LIST PATH... [--allow-duplicates]\n"
@@ -22,6 +22,15 @@ std::string Usage()
            "  reset-totals LIST [ROW...]        set \"Total\" back to 0 (all rows when none given)\n"
            "  random LIST on|off                pick entries at random or in order\n"
            "  use LIST                          make LIST the scheduler's current list\n"
+           "  next LIST                         change the wallpaper now to the list's next entry\n"
+           "  compose IMAGE -o OUT.bmp --mode tile|center|fit|proportioned|freepos --screen WxH\n"
+           "          [--workarea WxH] [--background RRGGBB] [--rect X,Y,LX,LY] [--no-preserve]\n"
+           "          [--border PERCENT | --tiles N]\n"
+           "                                    compose IMAGE as the wallpaper for that screen, without\n"
+           "                                    installing it (freepos: --border 10-90 centres with a border,\n"
+           "                                    --tiles 2-20 tiles, otherwise the rectangle, default 0,0,640,480)\n"
+           "  scale IN.bmp OUT.bmp W H [--nearest]\n"
+           "                                    resample IN to W x H (area averaging unless --nearest)\n"
            "\n"
            "Rows are numbered from 1, as `show` prints them.\n"
            "Exit status: 0 success, 1 failure, 2 usage error, 3 damaged or unreadable list.\n";
@@ -46,6 +55,9 @@ int Run(const std::vector<std::string>& args, const std::string& programDirector
         {"reset-totals", CommandResetTotals},
         {"random", CommandRandom},
         {"use", CommandUse},
+        {"next", CommandNext},
+        {"compose", CommandCompose},
+        {"scale", CommandScale},
     };
     if (args.empty())
         return UsageError("no command given");
@@ -58,7 +70,7 @@ int Run(const std::vector<std::string>& args, const std::string& programDirector
         return UsageError("unknown command \"" + args[0] + "\"");
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (rest.empty())
-        return UsageError("no list file given");
+        return UsageError("no list file or image given");
     Context context{{}, out};
     if (!context.registry.LoadExtenders(programDirectory))
         return kFailure;

@@ -35,6 +35,11 @@ int CommandResetTotals(Context& c, const std::vector<std::string>& args);
 int CommandRandom(Context& c, const std::vector<std::string>& args);
 int CommandUse(Context& c, const std::vector<std::string>& args);
 
+// Commands on images (image_commands.cpp).
+int CommandNext(Context& c, const std::vector<std::string>& args);
+int CommandCompose(Context& c, const std::vector<std::string>& args);
+int CommandScale(Context& c, const std::vector<std::string>& args);
+
 // Prints a usage error and returns kUsage.
 int UsageError(const std::string& what);
 

@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "json_writer.h"
+#include "list_io.h"
 
 #include "vistrel/core/extender_calls.h"
 #include "vistrel/core/folder_walk.h"
@@ -20,29 +21,6 @@ namespace vistrelctl {
 using namespace vistrel;
 
 namespace {
-
-// Loads a list; prints the reason and returns kDamagedList when the list
-// must not be used (and so never written back).
-int Load(const std::string& path, CWallpaperList& list)
-{
-    std::string detail;
-    ListLoadStatus status = ReadListFile(path, list, detail);
-    if (LoadedCompletely(status))
-        return kSuccess;
-    if (std::string message = LoadFailureMessage(status, detail); !message.empty())
-        ShowMessage(message + (status == ListLoadStatus::Unreadable ? "" : " (" + path + ")"),
-                    VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
-    return kDamagedList;
-}
-
-int Save(const std::string& path, const CWallpaperList& list)
-{
-    std::string error;
-    if (WriteListFile(path, list, error))
-        return kSuccess;
-    ShowMessage("The list was not saved: " + error, VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
-    return kFailure;
-}
 
 // Row numbers as `show` prints them (from 1), or "all".
 bool ParseRows(const std::vector<std::string>& words, int count, std::set<int>& rows)
@@ -138,7 +116,8 @@ void PrintText(Context& c, const CWallpaperList& list)
     out << "Entries: " << list.GetCount() << "\n";
     for (int i = 0; i < list.GetCount(); ++i) {
         const RowTexts& r = list.GetRow(i);
-        out << "\n" << (i + 1) << ". " << r[kColFile] << "\n   Type: " << r[kColType] << "  Total: " << r[kColTotal]
+        out << "\n"
+            << (i + 1) << ". " << r[kColFile] << "\n   Type: " << r[kColType] << "  Total: " << r[kColTotal]
             << "  Priority: " << r[kColPriority] << "  Shown: " << r[kColShown] << "\n   Chain:";
         for (const ChainBlock& b : ChainBlocks(list, i))
             out << " " << Trimmed(b.id) << " (" << b.size << " bytes, value " << b.value << ")";

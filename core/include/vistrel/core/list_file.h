@@ -22,7 +22,7 @@ enum class ListLoadStatus {
     EndOfFile,   // the file ends before something it still owes
     Damaged,     // a length or a block that cannot be right
     NoMemory,
-    Unreadable,  // the file could not be opened or read
+    Unreadable, // the file could not be opened or read
 };
 
 // Whether the list now holds what the file held (Ok or Empty), so that saving

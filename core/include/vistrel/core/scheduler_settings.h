@@ -10,9 +10,9 @@
 namespace vistrel {
 
 struct SchedulerSettings {
-    std::uint32_t checkMinutes = 2;  // "ChkNewFileInterval", at least 1
-    std::uint32_t saveMinutes = 60;  // "SaveFileInterval", at least 10
-    std::uint32_t active = 1;        // "Active"
+    std::uint32_t checkMinutes = 2; // "ChkNewFileInterval", at least 1
+    std::uint32_t saveMinutes = 60; // "SaveFileInterval", at least 10
+    std::uint32_t active = 1;       // "Active"
 };
 
 // Defaults when the key is missing; a missing value counts as 0, then the

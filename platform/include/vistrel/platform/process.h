@@ -13,8 +13,7 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
 // Runs `program` (looked up on PATH when it has no separator) with
 // `arguments`, waits for it and returns its exit status; -1 when it could not
 // be started. Standard output is captured into `output` when given.
-int RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-               std::string* output = nullptr);
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* output = nullptr);
 
 // The file name of a program on PATH, or empty.
 std::string FindOnPath(const std::string& program);
