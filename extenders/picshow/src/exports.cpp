@@ -1,0 +1,73 @@
+// Picshow, the viewer extender: composes each image for the screen in one of
+// five modes, writes it as the wallpaper file and hands it to the desktop.
+#include "free_pos_dialog.h"
+#include "show.h"
+#include "viewer_block.h"
+
+#include "vistrel/platform/global_memory.h"
+#include "vistrel_extender.h"
+
+#include <string>
+
+namespace gmem = vistrel::gmem;
+
+namespace {
+
+VistrelMessageFn g_sink = nullptr;
+std::string g_lastError;
+
+} // namespace
+
+VISTREL_OPERATION(const char*, ID)(void) { return picshow::kId; }
+
+VISTREL_OPERATION(const char*, version)(void) { return "5.1.0.81 [Apr 25 2000]"; }
+
+VISTREL_OPERATION(const char*, description)(void)
+{
+    return "Standard Image Wallpaper Viewer - Extender\r\n"
+           "Tile, Center, Fit, Proportioned Fit and Free Pos wallpapers\r\n"
+           "Made by the Vistrel developers for Vistrel, the automatic wallpaper changer";
+}
+
+VISTREL_OPERATION(const char*, shortname)(void) { return "Picshow"; }
+
+VISTREL_OPERATION(const char*, returnType)(void) { return "image"; }
+
+VISTREL_OPERATION(void, SetMessageSink)(VistrelMessageFn sink) { g_sink = sink; }
+
+// Why the last show failed; empty after a show that succeeded.
+VISTREL_OPERATION(const char*, getError)(void) { return g_lastError.c_str(); }
+
+VISTREL_OPERATION(void*, GetDefParams)(void)
+{
+    auto* block = static_cast<std::uint8_t*>(gmem::Alloc(gmem::kFixed | gmem::kZeroInit, picshow::kBlockBytes));
+    if (block)
+        picshow::FillDefaultBlock(block);
+    return block;
+}
+
+VISTREL_OPERATION(int, show)(VistrelGlobal image, void* block)
+{
+    g_lastError.clear();
+    return picshow::ShowImage(image, static_cast<const std::uint8_t*>(block), g_sink, g_lastError) ? 1 : 0;
+}
+
+VISTREL_OPERATION(const char*, MenuDefinition)(void) { return picshow::kMenuDefinition; }
+
+VISTREL_OPERATION(void*, RunCommand)(void* block, int command)
+{
+    auto* bytes = static_cast<std::uint8_t*>(block);
+    if (!picshow::IsViewerBlock(bytes))
+        return block;
+    if (command == 4)
+        picshow::RunFreePosDialog(bytes);
+    else if (!picshow::SetModeCommand(bytes, command) && g_sink)
+        g_sink(picshow::kUndefinedCommand, "Picshow", VISTREL_MB_OK);
+    return block;
+}
+
+VISTREL_OPERATION(std::uint32_t, MenuFlagsPosition)(void* block)
+{
+    auto* bytes = static_cast<const std::uint8_t*>(block);
+    return picshow::IsViewerBlock(bytes) ? picshow::MenuFlags(bytes) : 1;
+}

@@ -1,0 +1,60 @@
+#include "show.h"
+
+#include "compose.h"
+#include "viewer_block.h"
+#include "wallpaper_file.h"
+
+#include "vistrel/wallpaper/installer.h"
+#include "vistrel/wallpaper/screen.h"
+
+namespace picshow {
+
+using namespace vistrel;
+
+bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn sink, std::string& error)
+{
+    if (!image || !IsViewerBlock(block)) {
+        error = image ? "No viewer block" : "No image";
+        return false;
+    }
+    // Without a desktop to hand the picture to, nothing is composed or written.
+    wallpaper::BackendChoice choice = wallpaper::ChooseBackend();
+    std::unique_ptr<wallpaper::WallpaperInstaller> installer =
+        wallpaper::CreateInstaller(choice.backend, choice.commandTemplate);
+    if (!installer) {
+        error = choice.backend == wallpaper::Backend::None
+                    ? choice.error
+                    : "The wallpaper backend \"" + std::string(wallpaper::BackendName(choice.backend)) +
+                          "\" is not available in this build";
+        return false;
+    }
+
+    std::optional<std::string> path = WallpaperFilePath(error);
+    if (!path)
+        return false;
+
+    wallpaper::ScreenGeometry geometry = wallpaper::QueryScreenGeometry();
+    Screen screen{geometry.width, geometry.height, geometry.workArea.right, geometry.workArea.bottom,
+                  geometry.background};
+    dib::ScaleHooks hooks;
+    hooks.message = sink;
+    Composition composition = Compose(image, ReadSettings(block), screen, hooks);
+    if (!composition.picture) {
+        error = composition.error;
+        return false;
+    }
+    gmem::Owner made(composition.IsNew(image) ? composition.picture : nullptr);
+
+    if (!WriteWallpaperFile(*path, composition.picture, error))
+        return false;
+    made.reset(); // the file holds it now
+
+    installer->SetStyle(composition.style == Style::Center ? wallpaper::Style::Center : wallpaper::Style::Tile);
+    installer->SetFile(*path);
+    if (!installer->Apply(error))
+        return false;
+    gmem::Free(image);
+    return true;
+}
+
+} // namespace picshow

@@ -1,0 +1,49 @@
+#include "wallpaper_file.h"
+
+#include "vistrel/dib/dib.h"
+#include "vistrel/platform/files.h"
+#include "vistrel/platform/paths.h"
+
+namespace picshow {
+
+using namespace vistrel;
+
+std::optional<std::string> WallpaperFilePath(std::string& error)
+{
+    std::string folder = platform::ApplicationDataFolder() + kWallpaperFolder + platform::PathSeparator();
+    if (!platform::MakeFolders(folder)) {
+        error = "The folder " + folder + " cannot be made";
+        return std::nullopt;
+    }
+    return folder + kWallpaperFile;
+}
+
+std::string BitmapFileBytes(gmem::Handle dib)
+{
+    dib::LockedBlock block(dib);
+    const std::size_t size = block.size();
+    if (!block || size < dib::kInfoHeaderSize || size > UINT32_MAX - dib::kFileHeaderSize)
+        return {};
+    dib::InfoHeader h = dib::LoadHeader(block.bytes());
+    std::uint64_t offBits = std::uint64_t{dib::kFileHeaderSize} + dib::kInfoHeaderSize +
+                            std::uint64_t{4} * dib::DIBNumColors(h);
+    std::string bytes(dib::kFileHeaderSize, '\0');
+    auto* header = reinterpret_cast<std::uint8_t*>(bytes.data());
+    dib::StoreU16(header, dib::kBitmapType);
+    dib::StoreU32(header + 2, static_cast<std::uint32_t>(size + dib::kFileHeaderSize));
+    dib::StoreU32(header + 10, static_cast<std::uint32_t>(offBits));
+    bytes.append(reinterpret_cast<const char*>(block.bytes()), size);
+    return bytes;
+}
+
+bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& error)
+{
+    std::string bytes = BitmapFileBytes(dib);
+    if (bytes.empty()) {
+        error = "WriteDIB: No DIB";
+        return false;
+    }
+    return platform::ReplaceFileAtomically(path, bytes, error);
+}
+
+} // namespace picshow

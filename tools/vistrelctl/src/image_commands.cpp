@@ -1,0 +1,258 @@
+// Commands on images: change the wallpaper now, and the viewer's composition
+// and scaling on their own, without a desktop.
+#include "cli.h"
+#include "list_io.h"
+
+#include "compose.h"
+#include "viewer_block.h"
+
+#include "vistrel/core/extender_calls.h"
+#include "vistrel/core/message_sink.h"
+#include "vistrel/core/param_block.h"
+#include "vistrel/core/param_chain.h"
+#include "vistrel/dib/convert.h"
+#include "vistrel/dib/dib.h"
+#include "vistrel/dib/scale.h"
+#include "vistrel/dib/write.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <thread>
+
+namespace vistrelctl {
+
+using namespace vistrel;
+
+namespace {
+
+// As many attempts as the scheduler makes before it gives up.
+constexpr int kChangeAttempts = 101;
+constexpr auto kWaitBeforeAttempt = std::chrono::milliseconds(100);
+
+int Fail(const std::string& message)
+{
+    ShowMessage(message, VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+    return kFailure;
+}
+
+template <typename Number>
+bool ParseNumber(std::string_view text, Number& value, int base = 10)
+{
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+// "1024x768" (or with a capital X): both sides from 1 to 32767.
+bool ParseSize(std::string_view text, int& width, int& height)
+{
+    std::size_t x = text.find_first_of("xX");
+    return x != std::string_view::npos && ParseNumber(text.substr(0, x), width) &&
+           ParseNumber(text.substr(x + 1), height) && width >= 1 && height >= 1 && width <= 32767 &&
+           height <= 32767;
+}
+
+// "X,Y,LX,LY"
+bool ParseRectangle(std::string_view text, picshow::ViewerSettings& s)
+{
+    std::int32_t values[4];
+    for (int i = 0; i < 4; ++i) {
+        std::size_t comma = i < 3 ? text.find(',') : text.size();
+        if (comma == std::string_view::npos || !ParseNumber(text.substr(0, comma), values[i]))
+            return false;
+        text.remove_prefix(i < 3 ? comma + 1 : comma);
+    }
+    s.x = values[0];
+    s.y = values[1];
+    s.lx = values[2];
+    s.ly = values[3];
+    return true;
+}
+
+// Why the viewer of the row's chain could not show it, when it says.
+std::string ViewerError(const CExtenderRegistry& registry, CWallpaperList& list, int row)
+{
+    CParamChain chain;
+    if (!chain.Attach(list.GetChain(row), list.GetChainBytes(row)))
+        return {};
+    std::string text;
+    if (int count = chain.GetCount(); count >= 2) {
+        ExtenderHandle viewer = registry.FindExtenderById(BlockId(chain.GetBlock(count - 1)));
+        using GetErrorFn = const char* (*)();
+        if (auto getError = reinterpret_cast<GetErrorFn>(ext::Lookup(viewer, "getError")); getError && getError())
+            text = getError();
+    }
+    chain.Detach();
+    return text;
+}
+
+// Reads an image with the reader extender that claims the file.
+gmem::Handle ReadImage(const CExtenderRegistry& registry, const std::string& path)
+{
+    ExtenderHandle reader = registry.FindReaderForFile(path);
+    if (!reader) {
+        Fail("No reader extender reads " + path);
+        return nullptr;
+    }
+    void* block = ext::GetDefParams(reader);
+    gmem::Handle image = ext::Read(reader, path.c_str(), block);
+    gmem::Free(block);
+    if (!image) {
+        const char* why = ext::GetError(reader);
+        Fail(path + " cannot be read" + (why && *why ? std::string(": ") + why : std::string()));
+    }
+    return image;
+}
+
+dib::ScaleHooks HostHooks()
+{
+    dib::ScaleHooks hooks;
+    hooks.message = &VistrelHostMessage;
+    return hooks;
+}
+
+std::string SizeText(gmem::Handle picture)
+{
+    dib::LockedBlock block(picture);
+    dib::Layout layout;
+    if (!block || !dib::DescribeDIB(block.bytes(), block.size(), layout))
+        return "?";
+    return std::to_string(layout.width) + "x" + std::to_string(layout.height);
+}
+
+} // namespace
+
+int CommandNext(Context& c, const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return UsageError("next takes one list file");
+    CWallpaperList list(&c.registry);
+    if (int rc = Load(args[0], list))
+        return rc;
+    bool changed = false;
+    int row = -1;
+    for (int attempt = 0; attempt < kChangeAttempts && !changed; ++attempt) {
+        row = list.PickNext();
+        std::this_thread::sleep_for(kWaitBeforeAttempt);
+        if (list.GetCount() == 0 || row < 0)
+            break;
+        changed = list.ChangeNow(row);
+    }
+    // The counters moved even when nothing could be shown: failed entries
+    // count as shown, so the next run goes on with another one.
+    int saved = Save(args[0], list);
+    if (!changed) {
+        std::string why = row >= 0 ? ViewerError(c.registry, list, row) : "the list is empty";
+        Fail("The wallpaper was not changed" + (why.empty() ? std::string() : ": " + why));
+        return kFailure;
+    }
+    c.out << "Wallpaper changed to " << list.GetText(row, kColFile) << "\n";
+    return saved;
+}
+
+int CommandCompose(Context& c, const std::vector<std::string>& args)
+{
+    std::string output;
+    picshow::ViewerSettings settings;
+    bool haveMode = false;
+    picshow::Screen screen;
+    bool haveScreen = false, haveWorkArea = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (i + 1 >= args.size() && option != "--no-preserve")
+            return UsageError(option + " needs a value");
+        if (option == "-o") {
+            output = args[++i];
+        } else if (option == "--mode") {
+            static const std::pair<const char*, std::uint32_t> modes[] = {
+                {"tile", picshow::kTile}, {"center", picshow::kCenter}, {"centre", picshow::kCenter},
+                {"fit", picshow::kFit}, {"proportioned", picshow::kProportionedFit}, {"freepos", picshow::kFreePos}};
+            const std::string& word = args[++i];
+            haveMode = false;
+            for (const auto& [name, mode] : modes)
+                if (word == name) {
+                    settings.mode = mode;
+                    haveMode = true;
+                }
+            if (!haveMode)
+                return UsageError("unknown mode \"" + word + "\"");
+        } else if (option == "--screen") {
+            if (!ParseSize(args[++i], screen.width, screen.height))
+                return UsageError("a size is WIDTHxHEIGHT, each 1 to 32767");
+            haveScreen = true;
+        } else if (option == "--workarea") {
+            if (!ParseSize(args[++i], screen.workRight, screen.workBottom))
+                return UsageError("a size is WIDTHxHEIGHT, each 1 to 32767");
+            haveWorkArea = true;
+        } else if (option == "--background") {
+            if (!ParseNumber(args[++i], screen.background, 16) || screen.background > 0xFFFFFF)
+                return UsageError("a background colour is RRGGBB in hexadecimal");
+        } else if (option == "--rect") {
+            if (!ParseRectangle(args[++i], settings))
+                return UsageError("a free rectangle is X,Y,LX,LY");
+        } else if (option == "--no-preserve") {
+            settings.flags &= ~picshow::kPreserveProportions;
+        } else if (option == "--border") {
+            int percent = 0;
+            if (!ParseNumber(args[++i], percent) || percent < 10 || percent > 90 || percent % 10)
+                return UsageError("a border is 10, 20, ... or 90 (per cent)");
+            settings.border = static_cast<std::uint8_t>(percent / 10);
+            settings.flags = (settings.flags & ~picshow::kVariantMask) | picshow::kCentredWithBorder;
+        } else if (option == "--tiles") {
+            int tiles = 0;
+            if (!ParseNumber(args[++i], tiles) || tiles < 2 || tiles > 20)
+                return UsageError("a tile count is 2 to 20");
+            settings.tiles = static_cast<std::uint8_t>(tiles - 1);
+            settings.flags = (settings.flags & ~picshow::kVariantMask) | picshow::kTiledWithCount;
+        } else {
+            return UsageError("unknown option \"" + option + "\"");
+        }
+    }
+    if (output.empty() || !haveMode || !haveScreen)
+        return UsageError("compose needs an image, -o OUT.bmp, --mode and --screen");
+    if (!haveWorkArea) {
+        screen.workRight = screen.width;
+        screen.workBottom = screen.height;
+    }
+
+    gmem::Owner image(ReadImage(c.registry, args[0]));
+    if (!image)
+        return kFailure;
+    picshow::Composition composition = picshow::Compose(image.get(), settings, screen, HostHooks());
+    if (!composition.picture)
+        return Fail("No picture was composed: " + composition.error);
+    gmem::Owner made(composition.IsNew(image.get()) ? composition.picture : nullptr);
+    if (!dib::WriteDIB(output.c_str(), composition.picture))
+        return Fail(std::string(dib::DibLastError()) + " (" + output + ")");
+    c.out << SizeText(composition.picture) << " " << (composition.style == picshow::Style::Tile ? "tile" : "center")
+          << "\n";
+    return kSuccess;
+}
+
+int CommandScale(Context& c, const std::vector<std::string>& args)
+{
+    bool nearest = args.size() == 5 && args[4] == "--nearest";
+    if (args.size() != 4 && !nearest)
+        return UsageError("scale takes IN.bmp OUT.bmp WIDTH HEIGHT and optionally --nearest");
+    std::uint32_t width = 0, height = 0;
+    if (!ParseNumber(args[2], width) || !ParseNumber(args[3], height) || width < 1 || height < 1 ||
+        width > 32767 || height > 32767)
+        return UsageError("width and height are 1 to 32767");
+    gmem::Handle read = ReadImage(c.registry, args[0]);
+    if (!read)
+        return kFailure;
+    gmem::Owner wide(dib::DIBTo24(read)); // releases what it converts
+    if (!wide)
+        return Fail(std::string(dib::DibLastError()) + " (" + args[0] + ")");
+    gmem::Owner scaled(dib::ScaleDIB(wide.get(), width, height, nearest ? dib::kNearestPixel : dib::kAreaAveraging,
+                                     HostHooks()));
+    if (!scaled)
+        return kFailure; // ScaleDIB has said why
+    if (!dib::WriteDIB(args[1].c_str(), scaled.get()))
+        return Fail(std::string(dib::DibLastError()) + " (" + args[1] + ")");
+    c.out << SizeText(scaled.get()) << "\n";
+    return kSuccess;
+}
+
+} // namespace vistrelctl

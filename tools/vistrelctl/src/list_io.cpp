@@ -1,0 +1,33 @@
+#include "list_io.h"
+
+#include "cli.h"
+
+#include "vistrel/core/list_file.h"
+#include "vistrel/core/message_sink.h"
+
+namespace vistrelctl {
+
+using namespace vistrel;
+
+int Load(const std::string& path, CWallpaperList& list)
+{
+    std::string detail;
+    ListLoadStatus status = ReadListFile(path, list, detail);
+    if (LoadedCompletely(status))
+        return kSuccess;
+    if (std::string message = LoadFailureMessage(status, detail); !message.empty())
+        ShowMessage(message + (status == ListLoadStatus::Unreadable ? "" : " (" + path + ")"),
+                    VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+    return kDamagedList;
+}
+
+int Save(const std::string& path, const CWallpaperList& list)
+{
+    std::string error;
+    if (WriteListFile(path, list, error))
+        return kSuccess;
+    ShowMessage("The list was not saved: " + error, VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+    return kFailure;
+}
+
+} // namespace vistrelctl

@@ -1,0 +1,18 @@
+// Loading and saving list files for the commands: a list that failed to load
+// is never written back.
+#pragma once
+
+#include "vistrel/core/wallpaper_list.h"
+
+#include <string>
+
+namespace vistrelctl {
+
+// Loads a list; shows the reason and returns kDamagedList when the list
+// must not be used (and so never written back), else kSuccess.
+int Load(const std::string& path, vistrel::CWallpaperList& list);
+
+// Replaces the file atomically with the list; kFailure after a message.
+int Save(const std::string& path, const vistrel::CWallpaperList& list);
+
+} // namespace vistrelctl
