@@ -73,8 +73,8 @@ public:
     bool Write(const std::string& path, const CWallpaperList& list, std::string& error) override;
 
     DiskListFiles disk;
-    int busyReads = 0;       // this many reads find the file busy
-    std::string writeError;  // non-empty: writes fail with it
+    int busyReads = 0;      // this many reads find the file busy
+    std::string writeError; // non-empty: writes fail with it
     int reads = 0;
     int writes = 0;
 };

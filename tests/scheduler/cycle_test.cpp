@@ -208,10 +208,14 @@ TEST_P(DamagedListTest, IsNeverWrittenOverAndIsPickedUpOnceRepaired)
     std::string good = ReadFile(path);
     std::string bad;
     switch (GetParam()) {
-    case 0: bad = "\x0dVistrelDoc V2" + good.substr(14); break;           // wrong magic
-    case 1: bad = good.substr(0, good.size() - 30); break;                  // truncated
-    case 2: bad = good; bad[14 + 4] = '\x7f'; bad[14 + 5] = '\x7f'; break;  // block length damaged
-    default: bad = std::string(500, '\xff'); break;                        // not a list at all
+    case 0: bad = "\x0dVistrelDoc V2" + good.substr(14); break; // wrong magic
+    case 1: bad = good.substr(0, good.size() - 30); break;      // truncated
+    case 2:
+        bad = good;
+        bad[14 + 4] = '\x7f';
+        bad[14 + 5] = '\x7f';
+        break;                                      // block length damaged
+    default: bad = std::string(500, '\xff'); break; // not a list at all
     }
     WriteFile(path, bad);
     UseList(path);

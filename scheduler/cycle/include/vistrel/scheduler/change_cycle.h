@@ -54,14 +54,14 @@ public:
     SchedulerCycle& operator=(const SchedulerCycle&) = delete;
 
     // Commands of the scheduler window.
-    void LoadAndArm();     // 1006, once at start-up
-    void CheckForNewList(); // 1004 and its timer
-    SaveOutcome SaveList(); // 1005 and its timer
-    void Poll();           // timer 1007
-    void ToggleActive();   // 32772
+    void LoadAndArm();       // 1006, once at start-up
+    void CheckForNewList();  // 1004 and its timer
+    SaveOutcome SaveList();  // 1005 and its timer
+    void Poll();             // timer 1007
+    void ToggleActive();     // 32772
     void ChangeNowCommand(); // 32774
-    void OpenListManager(); // 32773
-    void Close();          // 1: saves; the caller ends the program whatever came of it
+    void OpenListManager();  // 32773
+    void Close();            // 1: saves; the caller ends the program whatever came of it
 
     // The steps the commands are made of.
     bool LoadCurrentList();

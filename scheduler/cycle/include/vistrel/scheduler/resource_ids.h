@@ -6,10 +6,10 @@
 namespace vistrel::scheduler::ids {
 
 // Icons and pictures.
-inline constexpr int kIconActive = 128;   // also the window's icon
+inline constexpr int kIconActive = 128; // also the window's icon
 inline constexpr int kIconOff = 131;
 inline constexpr int kIconChanging = 133;
-inline constexpr int kIconBusy = 134;     // loading or saving the list
+inline constexpr int kIconBusy = 134;      // loading or saving the list
 inline constexpr int kBitmapPicture = 132; // the start-up picture
 
 // The tray icon's menu; also the tray icon's own identifier.
@@ -25,9 +25,9 @@ inline constexpr int kDialogPlaceholder = 130;
 inline constexpr int kControlList = 1003;
 
 // Commands (menu items and the scheduler window's buttons).
-inline constexpr int kCmdClose = 1;          // "Close Scheduler", "Exit Vistrel"
-inline constexpr int kCmdCancel = 2;         // the placeholder dialog's Cancel
-inline constexpr int kCmdAbout = 16;         // system-menu "&About Vistrel_Scheduler..."
+inline constexpr int kCmdClose = 1;  // "Close Scheduler", "Exit Vistrel"
+inline constexpr int kCmdCancel = 2; // the placeholder dialog's Cancel
+inline constexpr int kCmdAbout = 16; // system-menu "&About Vistrel_Scheduler..."
 inline constexpr int kCmdHide = 1002;
 inline constexpr int kCmdCheckList = 1004;
 inline constexpr int kCmdSaveList = 1005;

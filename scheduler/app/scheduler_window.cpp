@@ -1,0 +1,163 @@
+#include "scheduler_window.h"
+
+#include "artwork.h"
+#include "dialogs.h"
+#include "vistrel/platform/process.h"
+#include "vistrel/scheduler/resource_ids.h"
+#include "vistrel/scheduler/texts.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QVBoxLayout>
+#include <cstdio>
+
+namespace vistrel::scheduler {
+
+namespace {
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+int TimerMs(std::uint32_t ms) { return static_cast<int>(std::min<std::uint32_t>(ms, kLongestTimerMs)); }
+
+} // namespace
+
+SchedulerWindow::SchedulerWindow(const CExtenderRegistry& registry, const std::string& programDirectory,
+                                 WindowTiming timing)
+    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), timing_(timing),
+      tray_(ids::kMenuTray, [this](int id) { RunCommand(id); }),
+      cycle_(registry, files_, *this, CycleOptions{programDirectory, timing.minuteMs, {}})
+{
+    setObjectName(QString::number(ids::kDialogScheduler));
+    setWindowTitle(QString());
+    setWindowIcon(StatusIcon(ids::kIconActive));
+    BuildWidgets();
+
+    checkTimer_.setObjectName(QString::number(ids::kTimerCheckList));
+    saveTimer_.setObjectName(QString::number(ids::kTimerSaveList));
+    pollTimer_.setObjectName(QString::number(ids::kTimerPoll));
+    connect(&checkTimer_, &QTimer::timeout, this, [this] { RunCommand(ids::kCmdCheckList); });
+    connect(&saveTimer_, &QTimer::timeout, this, [this] { RunCommand(ids::kCmdSaveList); });
+    connect(&pollTimer_, &QTimer::timeout, this, [this] { cycle_.Poll(); });
+
+    // The tray icon comes up with the first status; then the picture shows
+    // for its while, the window hides, and only then is the list loaded.
+    tray_.Show();
+    cycle_.RefreshActive(false);
+    QTimer::singleShot(0, this, [this] { RunCommand(ids::kCmdHide); });
+}
+
+SchedulerWindow::~SchedulerWindow() = default;
+
+void SchedulerWindow::BuildWidgets()
+{
+    auto* frame = new QFrame;
+    frame->setFrameShape(QFrame::Box);
+    auto* picture = new QLabel;
+    picture->setObjectName(QString::number(ids::kBitmapPicture));
+    picture->setPixmap(StartUpPicture());
+    picture->setAlignment(Qt::AlignCenter);
+    auto* caption = new QLabel(Q(texts::kPictureCaption));
+    caption->setAlignment(Qt::AlignCenter);
+    auto* inner = new QVBoxLayout(frame);
+    inner->addWidget(picture);
+    inner->addWidget(caption);
+
+    // The hidden buttons of the window: each sends its command.
+    auto addButton = [&](int id, std::string_view text) {
+        auto* button = new QPushButton(Q(text), frame);
+        button->setObjectName(QString::number(id));
+        button->setVisible(false);
+        connect(button, &QPushButton::clicked, this, [this, id] { RunCommand(id); });
+        return button;
+    };
+    addButton(ids::kCmdClose, texts::kExitButton)->setDefault(true);
+    addButton(ids::kCmdHide, Text(ids::kCmdHide));
+    addButton(ids::kCmdCheckList, Text(ids::kCmdCheckList));
+    addButton(ids::kCmdSaveList, Text(ids::kCmdSaveList));
+    addButton(ids::kCmdLoadList, Text(ids::kCmdLoadList));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(frame);
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+}
+
+void SchedulerWindow::RunCommand(int id)
+{
+    if (closing_)
+        return;
+    switch (id) {
+    case ids::kCmdClose:
+        closing_ = true;
+        cycle_.Close();
+        tray_.Hide();
+        QApplication::exit(0);
+        break;
+    case ids::kCmdHide: HideAfterPicture(); break;
+    case ids::kCmdCheckList: cycle_.CheckForNewList(); break;
+    case ids::kCmdSaveList: cycle_.SaveList(); break;
+    case ids::kCmdLoadList: cycle_.LoadAndArm(); break;
+    case ids::kCmdAbout: RunAboutDialog(this); break;
+    case ids::kCmdMoreOptions: RunPlaceholderDialog(this); break;
+    case ids::kCmdToggleActive: cycle_.ToggleActive(); break;
+    case ids::kCmdOpenManager: cycle_.OpenListManager(); break;
+    case ids::kCmdChangeNow: cycle_.ChangeNowCommand(); break;
+    default: break;
+    }
+}
+
+void SchedulerWindow::HideAfterPicture()
+{
+    QTimer::singleShot(timing_.pictureMs, this, [this] {
+        hide();
+        QTimer::singleShot(0, this, [this] { RunCommand(ids::kCmdLoadList); });
+    });
+}
+
+void SchedulerWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    // What the window's system menu offered: the About box.
+    QMenu menu(this);
+    QAction* about = menu.addAction(Q(Text(ids::kStrAbout)));
+    about->setObjectName(QString::number(ids::kCmdAbout));
+    if (menu.exec(event->globalPos()) == about)
+        RunCommand(ids::kCmdAbout);
+}
+
+void SchedulerWindow::ShowStatus(int iconId, int tooltipId)
+{
+    tray_.SetIcon(iconId);
+    tray_.SetTooltip(tooltipId);
+}
+
+void SchedulerWindow::RefreshTrayIcon() { tray_.Refresh(); }
+
+void SchedulerWindow::ArmTimers(const TimerPlan& plan)
+{
+    checkTimer_.start(TimerMs(plan.checkMs));
+    saveTimer_.start(TimerMs(plan.saveMs));
+    if (plan.pollMs)
+        pollTimer_.start(TimerMs(*plan.pollMs));
+}
+
+void SchedulerWindow::Wait(std::chrono::milliseconds duration)
+{
+    QThread::msleep(static_cast<unsigned long>(duration.count()));
+}
+
+void SchedulerWindow::ReportProblem(const std::string& text)
+{
+    std::fprintf(stderr, "%s: %s\n", texts::kProgramName.data(), text.c_str());
+    tray_.ShowMessage(Q(texts::kProgramName), QString::fromStdString(text));
+}
+
+bool SchedulerWindow::StartProgram(const std::string& path) { return platform::StartProgram(path); }
+
+} // namespace vistrel::scheduler
