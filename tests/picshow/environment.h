@@ -1,0 +1,39 @@
+// Environment variables set for a scope, and the settings a module reads.
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace picshow::test {
+
+inline void SetEnvironment(const char* name, const std::optional<std::string>& value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value ? value->c_str() : "");
+#else
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
+#endif
+}
+
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, std::optional<std::string> value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        SetEnvironment(name, value);
+    }
+    ~ScopedEnvironment() { SetEnvironment(name_.c_str(), old_); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+} // namespace picshow::test

@@ -1,0 +1,311 @@
+// A whole wallpaper change on a real X server: the real vistrelctl loads the
+// real reader and viewer, changes the wallpaper twice, and the root window
+// must show the expected composition pixel for pixel.
+#include "environment.h"
+#include "picture.h"
+
+#include "test_support.h"
+
+#include "vistrel/core/extender_calls.h"
+#include "vistrel/core/list_file.h"
+#include "vistrel/core/param_block.h"
+#include "vistrel/core/param_chain.h"
+#include "vistrel/platform/process.h"
+#include "vistrel/platform/settings_store.h"
+#include "vistrel/wallpaper/installer.h"
+#include "vistrel/wallpaper/screen.h"
+
+// GoogleTest before Xlib: Xlib's None and Bool macros would break its names.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace vistrel;
+using namespace vistrel::test;
+namespace pt = picshow::test;
+namespace fs = std::filesystem;
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr std::uint32_t kBackground = 0x123456;
+
+int xErrors = 0;
+
+int CountErrors(Display*, XErrorEvent*)
+{
+    ++xErrors;
+    return 0;
+}
+
+class NextOnX11 : public ::testing::Test {
+protected:
+    // Xvfb picks a free display itself (-displayfd) and keeps the retained
+    // root pixmaps when clients leave (-noreset).
+    static void SetUpTestSuite()
+    {
+        std::string xvfb = platform::FindOnPath("Xvfb");
+        if (xvfb.empty())
+            return;
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-noreset", "-nolisten", "tcp",
+                                      "-screen", "0", std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24"};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        int rc = ::posix_spawn(&server_, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipeFds[1]);
+        if (rc != 0) {
+            ::close(pipeFds[0]);
+            server_ = 0;
+            return;
+        }
+        std::string number;
+        pollfd wait{pipeFds[0], POLLIN, 0};
+        char c;
+        while (::poll(&wait, 1, 20000) > 0 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(pipeFds[0]);
+        if (number.empty()) {
+            TearDownTestSuite();
+            return;
+        }
+        display_ = ":" + number;
+        XSetErrorHandler(&CountErrors);
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (server_ > 0) {
+            ::kill(server_, SIGTERM);
+            int status;
+            ::waitpid(server_, &status, 0);
+        }
+        server_ = 0;
+        display_.clear();
+    }
+
+    void SetUp() override
+    {
+        if (display_.empty())
+            GTEST_SKIP() << "Xvfb is not installed or did not start: the change on X11 is not tested";
+        connection_ = XOpenDisplay(display_.c_str());
+        ASSERT_TRUE(connection_);
+        root_ = DefaultRootWindow(connection_);
+
+        // The user's private folders, and the settings vistrelctl will read:
+        // the bare X11 backend and a background colour to centre on.
+        for (const char* folder : {"home", "data", "config/Vistrel"})
+            fs::create_directories(user_.Path() / folder);
+        environment_.emplace_back("HOME", user_.File("home"));
+        environment_.emplace_back("XDG_DATA_HOME", user_.File("data"));
+        environment_.emplace_back("XDG_CONFIG_HOME", user_.File("config"));
+        environment_.emplace_back("DISPLAY", display_);
+        environment_.emplace_back("VISTREL_SETTINGS", std::nullopt);
+        for (auto& [name, value] : environment_)
+            scoped_.push_back(std::make_unique<pt::ScopedEnvironment>(name.c_str(), value));
+        platform::settings::SetLocation((user_.Path() / "config" / "Vistrel" / "Vistrel.ini").string());
+        ASSERT_TRUE(platform::settings::CreateKey(wallpaper::kWallpaperKey));
+        ASSERT_TRUE(platform::settings::WriteText(wallpaper::kWallpaperKey, "Backend", "x11"));
+        ASSERT_TRUE(platform::settings::CreateKey(wallpaper::kScreenKey));
+        ASSERT_TRUE(platform::settings::WriteNumber(wallpaper::kScreenKey, "Background", kBackground));
+        platform::settings::SetLocation("");
+    }
+
+    void TearDown() override
+    {
+        if (connection_)
+            XCloseDisplay(connection_);
+    }
+
+    // A list of the files, every entry in the mode of viewer command `command`.
+    std::string MakeList(const std::vector<std::string>& files, int command)
+    {
+        CExtenderRegistry registry;
+        EXPECT_TRUE(registry.LoadExtenders((BinDir() / "").string()));
+        CWallpaperList list(&registry);
+        list.Reset();
+        for (const std::string& file : files)
+            EXPECT_TRUE(list.InsertFile(file, true)) << file;
+        for (int row = 0; row < list.GetCount(); ++row) {
+            CParamChain chain;
+            EXPECT_TRUE(chain.Attach(list.GetChain(row), list.GetChainBytes(row)));
+            std::uint8_t* viewerBlock = chain.GetBlock(chain.GetCount() - 1);
+            ExtenderHandle viewer = registry.FindExtenderById(BlockId(viewerBlock));
+            EXPECT_STREQ(ext::ShortName(viewer), "Picshow");
+            EXPECT_EQ(ext::RunCommand(viewer, viewerBlock, command), viewerBlock);
+            std::size_t bytes = chain.GetLength();
+            list.StoreChain(row, chain.Detach(), bytes);
+        }
+        std::string path = work_.File("list.vist"), error;
+        EXPECT_TRUE(WriteListFile(path, list, error)) << error;
+        return path;
+    }
+
+    std::string File(const std::string& name, const std::string& bytes)
+    {
+        WriteFile(work_.Path() / name, bytes);
+        return work_.File(name);
+    }
+
+    // Runs the real vistrelctl next and checks what the root window shows.
+    void Next(const std::string& list, const pt::Picture& expected)
+    {
+        std::string output;
+        int rc = platform::RunProgram((BinDir() / "vistrelctl").string(), {"next", list}, &output);
+        ASSERT_EQ(rc, 0) << output;
+        Pixmap pixmap = Property("_XROOTPMAP_ID");
+        ASSERT_NE(pixmap, static_cast<Pixmap>(None));
+        EXPECT_EQ(Property("ESETROOT_PMAP_ID"), pixmap);
+        ExpectScreen(root_, expected);
+        EXPECT_TRUE(fs::is_regular_file(user_.Path() / "data" / "Vistrel" / "VistrelImage.bmp"));
+        pixmaps_.push_back(pixmap);
+    }
+
+    // Two changes in a row: each shows its picture, and the second frees
+    // the pixmap of the first.
+    void ChangeTwice(const std::string& list, const pt::Picture& first, const pt::Picture& second)
+    {
+        ASSERT_NO_FATAL_FAILURE(Next(list, first));
+        ASSERT_NO_FATAL_FAILURE(Next(list, second));
+        EXPECT_NE(pixmaps_[0], pixmaps_[1]);
+        EXPECT_FALSE(PixmapExists(pixmaps_[0])) << "the previous pixmap is freed";
+        EXPECT_TRUE(PixmapExists(pixmaps_[1]));
+
+        CWallpaperList loaded;
+        std::string detail;
+        ASSERT_EQ(ReadListFile(list, loaded, detail), ListLoadStatus::Ok) << detail;
+        EXPECT_EQ(loaded.GetText(0, kColTotal), "1");
+        EXPECT_EQ(loaded.GetText(1, kColTotal), "1");
+    }
+
+    Pixmap Property(const char* name)
+    {
+        Atom atom = XInternAtom(connection_, name, False);
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        Pixmap value = None;
+        if (XGetWindowProperty(connection_, root_, atom, 0, 1, False, AnyPropertyType, &type, &format, &items,
+                               &after, &data) == Success &&
+            data && type == XA_PIXMAP && format == 32 && items == 1)
+            value = *reinterpret_cast<Pixmap*>(data);
+        if (data)
+            XFree(data);
+        return value;
+    }
+
+    bool PixmapExists(Pixmap pixmap)
+    {
+        Window root;
+        int x, y;
+        unsigned width, height, border, depth;
+        xErrors = 0;
+        Status ok = XGetGeometry(connection_, pixmap, &root, &x, &y, &width, &height, &border, &depth);
+        XSync(connection_, False);
+        return ok && xErrors == 0;
+    }
+
+    void ExpectScreen(Drawable drawable, const pt::Picture& expected)
+    {
+        XImage* image = XGetImage(connection_, drawable, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+        ASSERT_TRUE(image);
+        int wrong = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                auto pixel = static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xffffff);
+                if (pixel != expected.at(x, y) && ++wrong <= 5)
+                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << pixel << " not "
+                                  << expected.at(x, y);
+            }
+        EXPECT_EQ(wrong, 0);
+        XDestroyImage(image);
+    }
+
+    static pid_t server_;
+    static std::string display_;
+    Display* connection_ = nullptr;
+    Window root_ = None;
+    TempDir user_;
+    TempDir work_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> environment_;
+    std::vector<std::unique_ptr<pt::ScopedEnvironment>> scoped_;
+    std::vector<Pixmap> pixmaps_;
+};
+
+pid_t NextOnX11::server_ = 0;
+std::string NextOnX11::display_;
+
+pt::Picture Tiled(const pt::Picture& tile)
+{
+    pt::Picture screen(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            screen.at(x, y) = tile.at(x % tile.width, y % tile.height);
+    return screen;
+}
+
+// The desktop centres a picture with the offset rounded down.
+pt::Picture Centred(const pt::Picture& picture)
+{
+    auto half = [](int d) { return d >= 0 ? d / 2 : -((1 - d) / 2); };
+    return pt::OnCanvas(picture, kWidth, kHeight, half(kWidth - picture.width), half(kHeight - picture.height),
+                        kBackground);
+}
+
+TEST_F(NextOnX11, TileShowsTheImagesAsRead)
+{
+    pt::Picture first = pt::Patterned(37, 23);
+    std::vector<std::uint32_t> palette;
+    for (std::uint32_t i = 0; i < 256; ++i)
+        palette.push_back(i * 0x010305u & 0xffffff);
+    std::vector<std::uint8_t> indices(50 * 40);
+    pt::Picture second(50, 40);
+    for (int i = 0; i < 50 * 40; ++i) {
+        indices[i] = static_cast<std::uint8_t>(i * 7 + i / 50);
+        second.pixels[i] = palette[indices[i]];
+    }
+    std::string list = MakeList({File("a.bmp", pt::Bitmap24(first)), File("b.bmp", pt::Bitmap8(50, 40, palette, indices))},
+                                0);
+    ChangeTwice(list, Tiled(first), Tiled(second));
+}
+
+TEST_F(NextOnX11, CenterShowsTheImagesInTheMiddle)
+{
+    pt::Picture small = pt::Patterned(101, 77, 1);
+    pt::Picture large = pt::Patterned(kWidth + 6, kHeight + 2, 2);
+    std::string list = MakeList({File("s.bmp", pt::Bitmap24(small)), File("l.bmp", pt::Bitmap24(large))}, 1);
+    ChangeTwice(list, Centred(small), Centred(large));
+}
+
+TEST_F(NextOnX11, ProportionedFitScalesToTheScreen)
+{
+    // Twice the screen, and a square twice the screen's height: both are
+    // halved, which area averaging makes the mean of each 2 x 2 block.
+    pt::Picture wide = pt::Patterned(2 * kWidth, 2 * kHeight, 3);
+    pt::Picture square = pt::Patterned(2 * kHeight, 2 * kHeight, 4);
+    std::string list = MakeList({File("w.bmp", pt::Bitmap24(wide)), File("q.bmp", pt::Bitmap24(square))}, 3);
+    ChangeTwice(list, pt::BoxShrink(wide, 2, 2), Centred(pt::BoxShrink(square, 2, 2)));
+}
+
+} // namespace
