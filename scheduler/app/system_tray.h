@@ -34,6 +34,7 @@ public:
     int CurrentTooltip() const { return currentTooltip_; }
     bool Hidden() const { return hidden_; }
     QMenu* Menu() { return menu_.get(); }
+    QSystemTrayIcon& Icon() { return icon_; }
 
 private:
     void Activated(QSystemTrayIcon::ActivationReason reason);
