@@ -27,13 +27,14 @@ protected:
         static int argc = 1;
         static char name[] = "scheduler_tray_tests";
         static char* argv[] = {name, nullptr};
+        // Ends with the process, so leak checkers see it freed.
+        static std::unique_ptr<QApplication> app;
         if (!QApplication::instance())
-            app = new QApplication(argc, argv);
+            app = std::make_unique<QApplication>(argc, argv);
     }
 
     std::vector<int> commands;
     CSystemTray tray{ids::kMenuTray, [this](int id) { commands.push_back(id); }};
-    static inline QApplication* app = nullptr;
 };
 
 bool SameImage(const QIcon& a, const QIcon& b) { return a.pixmap(22, 22).toImage() == b.pixmap(22, 22).toImage(); }
