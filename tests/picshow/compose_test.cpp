@@ -201,8 +201,7 @@ TEST(Compose, FreeRectangleThatCannotBeScaledCopiesTheImageCut)
     EXPECT_EQ(zero.picture(), Picture(9, 9, kBackground));
     // A rectangle far beyond what can be scaled to: the image unscaled, and
     // no giant block is made for it.
-    Composed big(test::MakeDIB24(source), FreePos(kFreeRectangle, 2, 1, 2000000000, 2000000000, false),
-                 ScreenOf(9, 9));
+    Composed big(test::MakeDIB24(source), FreePos(kFreeRectangle, 2, 1, 2000000000, 2000000000, false), ScreenOf(9, 9));
     EXPECT_EQ(big.picture(), test::OnCanvas(source, 9, 9, 2, 1, kBackground));
 }
 

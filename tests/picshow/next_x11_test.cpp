@@ -61,8 +61,10 @@ protected:
             return;
         int pipeFds[2];
         ASSERT_EQ(::pipe(pipeFds), 0);
-        std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-noreset", "-nolisten", "tcp",
-                                      "-screen", "0", std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24"};
+        std::vector<std::string> args{
+            "Xvfb",     "-displayfd", std::to_string(pipeFds[1]),
+            "-noreset", "-nolisten",  "tcp",
+            "-screen",  "0",          std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24"};
         std::vector<char*> argv;
         for (std::string& a : args)
             argv.push_back(a.data());
@@ -206,8 +208,8 @@ protected:
         unsigned long items, after;
         unsigned char* data = nullptr;
         Pixmap value = None;
-        if (XGetWindowProperty(connection_, root_, atom, 0, 1, False, AnyPropertyType, &type, &format, &items,
-                               &after, &data) == Success &&
+        if (XGetWindowProperty(connection_, root_, atom, 0, 1, False, AnyPropertyType, &type, &format, &items, &after,
+                               &data) == Success &&
             data && type == XA_PIXMAP && format == 32 && items == 1)
             value = *reinterpret_cast<Pixmap*>(data);
         if (data)
@@ -285,8 +287,8 @@ TEST_F(NextOnX11, TileShowsTheImagesAsRead)
         indices[i] = static_cast<std::uint8_t>(i * 7 + i / 50);
         second.pixels[i] = palette[indices[i]];
     }
-    std::string list = MakeList({File("a.bmp", pt::Bitmap24(first)), File("b.bmp", pt::Bitmap8(50, 40, palette, indices))},
-                                0);
+    std::string list =
+        MakeList({File("a.bmp", pt::Bitmap24(first)), File("b.bmp", pt::Bitmap8(50, 40, palette, indices))}, 0);
     ChangeTwice(list, Tiled(first), Tiled(second));
 }
 

@@ -103,8 +103,8 @@ TEST_F(VistrelctlImages, ComposeReproducesTheFitExamples)
                  {{"--mode", "freepos", "--rect", "10,20,640,480"}, "1000x700 tile\n"},
                  {{"--mode", "tile"}, "6000x4000 tile\n"}};
     for (const auto& c : cases) {
-        std::vector<std::string> args{"compose", work.File("big.bmp"), "-o", work.File("out.bmp"), "--screen",
-                                      "1024x768", "--workarea", "1000x700"};
+        std::vector<std::string> args{"compose",  work.File("big.bmp"), "-o",         work.File("out.bmp"),
+                                      "--screen", "1024x768",           "--workarea", "1000x700"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         ASSERT_EQ(Run(args), 0) << c.options[1];
         EXPECT_EQ(out.str(), c.result);
@@ -115,8 +115,8 @@ TEST_F(VistrelctlImages, ComposeWritesThePictureOfTheMode)
 {
     pt::Picture source = pt::Patterned(8, 4);
     WriteFile(work.File("s.bmp"), pt::Bitmap24(source));
-    ASSERT_EQ(Run({"compose", work.File("s.bmp"), "-o", work.File("o.bmp"), "--mode", "freepos", "--rect",
-                   "-1,2,4,4", "--screen", "20x20", "--workarea", "6x5", "--background", "abcdef"}),
+    ASSERT_EQ(Run({"compose", work.File("s.bmp"), "-o", work.File("o.bmp"), "--mode", "freepos", "--rect", "-1,2,4,4",
+                   "--screen", "20x20", "--workarea", "6x5", "--background", "abcdef"}),
               0);
     EXPECT_EQ(pt::ParseBitmap24(ReadFile(work.File("o.bmp"))),
               pt::OnCanvas(pt::BoxShrink(source, 2, 2), 6, 5, -1, 2, 0xabcdef));

@@ -58,8 +58,8 @@ Composition FitToScreen(gmem::Handle image, const Screen& screen, int percent, i
         return Unchanged(wide.release(), style);
     FitResult size = tiles > 0 ? AsTile(fit, tiles) : WithBorder(fit, percent);
     // A border or a tile count can round a tiny fit down to nothing.
-    gmem::Handle scaled = Scale(wide.get(), std::max<std::int64_t>(size.width, 1),
-                                std::max<std::int64_t>(size.height, 1), hooks, error);
+    gmem::Handle scaled =
+        Scale(wide.get(), std::max<std::int64_t>(size.width, 1), std::max<std::int64_t>(size.height, 1), hooks, error);
     if (!scaled)
         return Fail(style, error);
     return Unchanged(scaled, style);
@@ -74,18 +74,13 @@ Composition Compose(gmem::Handle image, const ViewerSettings& settings, const Sc
     if (!IsSoundDIB(image))
         return Fail(settings.mode == kCenter ? Style::Center : Style::Tile, "The image is not a complete bitmap");
     switch (settings.mode) {
-    case kTile:
-        return Unchanged(image, Style::Tile);
-    case kCenter:
-        return Unchanged(image, Style::Center);
-    case kFit:
-        return Stretch(image, screen, hooks);
-    case kProportionedFit:
-        return FitToScreen(image, screen, 0, 0, Style::Center, hooks);
+    case kTile: return Unchanged(image, Style::Tile);
+    case kCenter: return Unchanged(image, Style::Center);
+    case kFit: return Stretch(image, screen, hooks);
+    case kProportionedFit: return FitToScreen(image, screen, 0, 0, Style::Center, hooks);
     case kFreePos:
         switch (settings.Variant()) {
-        case kFreeRectangle:
-            return ComposeFreePos(image, settings, screen, hooks);
+        case kFreeRectangle: return ComposeFreePos(image, settings, screen, hooks);
         case kCentredWithBorder:
             if (settings.border >= 1 && settings.border <= 9)
                 return FitToScreen(image, screen, 10 * settings.border, 0, Style::Center, hooks);

@@ -20,10 +20,10 @@ namespace gmem = vistrel::gmem;
 enum class Style { Center = 0, Tile = 1 };
 
 struct Screen {
-    int width = 0;  // the screen, for Fit and the proportional fits
+    int width = 0; // the screen, for Fit and the proportional fits
     int height = 0;
-    int workRight = 0; // the work area's right and bottom edges: the free-
-    int workBottom = 0; // position canvas covers (0,0)-(right,bottom)
+    int workRight = 0;            // the work area's right and bottom edges: the free-
+    int workBottom = 0;           // position canvas covers (0,0)-(right,bottom)
     std::uint32_t background = 0; // 0x00RRGGBB around the free rectangle
 };
 

@@ -36,17 +36,10 @@ gmem::Handle To24(gmem::Handle image, std::string& error)
 {
     gmem::Handle out;
     switch (GetDIBBitPerPixel(image)) {
-    case 1:
-        out = DIB1To24(image);
-        break;
-    case 4:
-        out = DIB4To24(image);
-        break;
-    case 8:
-        out = DIB8To24(image);
-        break;
-    default:
-        return image;
+    case 1: out = DIB1To24(image); break;
+    case 4: out = DIB4To24(image); break;
+    case 8: out = DIB8To24(image); break;
+    default: return image;
     }
     if (!out)
         error = DibLastError();

@@ -43,8 +43,8 @@ bool IsSoundDIB(gmem::Handle image, vistrel::dib::Layout* layout = nullptr);
 gmem::Handle To24(gmem::Handle image, std::string& error);
 
 // ScaleDIB by area averaging; null with `error` on failure.
-gmem::Handle Scale(gmem::Handle image, std::int64_t width, std::int64_t height,
-                   const vistrel::dib::ScaleHooks& hooks, std::string& error);
+gmem::Handle Scale(gmem::Handle image, std::int64_t width, std::int64_t height, const vistrel::dib::ScaleHooks& hooks,
+                   std::string& error);
 
 // The free-position canvas (variant 0).
 Composition ComposeFreePos(gmem::Handle image, const ViewerSettings& settings, const Screen& screen,

@@ -62,8 +62,7 @@ void CopyInto(const std::uint8_t* source, const Layout& from, std::int64_t w, st
 
 } // namespace
 
-Composition ComposeFreePos(gmem::Handle image, const ViewerSettings& s, const Screen& screen,
-                           const ScaleHooks& hooks)
+Composition ComposeFreePos(gmem::Handle image, const ViewerSettings& s, const Screen& screen, const ScaleHooks& hooks)
 {
     std::string error;
     Step wide(To24(image, error), image);
@@ -107,8 +106,8 @@ Composition ComposeFreePos(gmem::Handle image, const ViewerSettings& s, const Sc
         LockedBlock from(source);
         LockedBlock to(canvas.get());
         FillCanvas(to.bytes() + canvasLayout.bitsOffset, canvasLayout, screen.background);
-        CopyInto(from.bytes() + layout.bitsOffset, layout, w, h, to.bytes() + canvasLayout.bitsOffset,
-                 canvasLayout, s.x, s.y);
+        CopyInto(from.bytes() + layout.bitsOffset, layout, w, h, to.bytes() + canvasLayout.bitsOffset, canvasLayout,
+                 s.x, s.y);
     }
     Composition c;
     c.style = Style::Tile;

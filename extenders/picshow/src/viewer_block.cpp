@@ -7,8 +7,7 @@ namespace picshow {
 
 std::uint32_t LoadU32(const std::uint8_t* p)
 {
-    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-           (std::uint32_t{p[3]} << 24);
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
 }
 
 void StoreU32(std::uint8_t* p, std::uint32_t v)
@@ -68,16 +67,11 @@ bool SetModeCommand(std::uint8_t* block, int command)
 std::uint32_t MenuFlags(const std::uint8_t* block)
 {
     switch (LoadU32(block + kModeOffset)) {
-    case kCenter:
-        return 2;
-    case kFit:
-        return 4;
-    case kProportionedFit:
-        return 8;
-    case kFreePos:
-        return 16;
-    default:
-        return 1;
+    case kCenter: return 2;
+    case kFit: return 4;
+    case kProportionedFit: return 8;
+    case kFreePos: return 16;
+    default: return 1;
     }
 }
 

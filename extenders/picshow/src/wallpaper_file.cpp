@@ -25,8 +25,8 @@ std::string BitmapFileBytes(gmem::Handle dib)
     if (!block || size < dib::kInfoHeaderSize || size > UINT32_MAX - dib::kFileHeaderSize)
         return {};
     dib::InfoHeader h = dib::LoadHeader(block.bytes());
-    std::uint64_t offBits = std::uint64_t{dib::kFileHeaderSize} + dib::kInfoHeaderSize +
-                            std::uint64_t{4} * dib::DIBNumColors(h);
+    std::uint64_t offBits =
+        std::uint64_t{dib::kFileHeaderSize} + dib::kInfoHeaderSize + std::uint64_t{4} * dib::DIBNumColors(h);
     std::string bytes(dib::kFileHeaderSize, '\0');
     auto* header = reinterpret_cast<std::uint8_t*>(bytes.data());
     dib::StoreU16(header, dib::kBitmapType);

@@ -37,8 +37,7 @@ int Fail(const std::string& message)
     return kFailure;
 }
 
-template <typename Number>
-bool ParseNumber(std::string_view text, Number& value, int base = 10)
+template <typename Number> bool ParseNumber(std::string_view text, Number& value, int base = 10)
 {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return ec == std::errc() && end == text.data() + text.size();
@@ -49,8 +48,7 @@ bool ParseSize(std::string_view text, int& width, int& height)
 {
     std::size_t x = text.find_first_of("xX");
     return x != std::string_view::npos && ParseNumber(text.substr(0, x), width) &&
-           ParseNumber(text.substr(x + 1), height) && width >= 1 && height >= 1 && width <= 32767 &&
-           height <= 32767;
+           ParseNumber(text.substr(x + 1), height) && width >= 1 && height >= 1 && width <= 32767 && height <= 32767;
 }
 
 // "X,Y,LX,LY"
@@ -165,9 +163,12 @@ int CommandCompose(Context& c, const std::vector<std::string>& args)
         if (option == "-o") {
             output = args[++i];
         } else if (option == "--mode") {
-            static const std::pair<const char*, std::uint32_t> modes[] = {
-                {"tile", picshow::kTile}, {"center", picshow::kCenter}, {"centre", picshow::kCenter},
-                {"fit", picshow::kFit}, {"proportioned", picshow::kProportionedFit}, {"freepos", picshow::kFreePos}};
+            static const std::pair<const char*, std::uint32_t> modes[] = {{"tile", picshow::kTile},
+                                                                          {"center", picshow::kCenter},
+                                                                          {"centre", picshow::kCenter},
+                                                                          {"fit", picshow::kFit},
+                                                                          {"proportioned", picshow::kProportionedFit},
+                                                                          {"freepos", picshow::kFreePos}};
             const std::string& word = args[++i];
             haveMode = false;
             for (const auto& [name, mode] : modes)
@@ -236,8 +237,8 @@ int CommandScale(Context& c, const std::vector<std::string>& args)
     if (args.size() != 4 && !nearest)
         return UsageError("scale takes IN.bmp OUT.bmp WIDTH HEIGHT and optionally --nearest");
     std::uint32_t width = 0, height = 0;
-    if (!ParseNumber(args[2], width) || !ParseNumber(args[3], height) || width < 1 || height < 1 ||
-        width > 32767 || height > 32767)
+    if (!ParseNumber(args[2], width) || !ParseNumber(args[3], height) || width < 1 || height < 1 || width > 32767 ||
+        height > 32767)
         return UsageError("width and height are 1 to 32767");
     gmem::Handle read = ReadImage(c.registry, args[0]);
     if (!read)
@@ -245,8 +246,8 @@ int CommandScale(Context& c, const std::vector<std::string>& args)
     gmem::Owner wide(dib::DIBTo24(read)); // releases what it converts
     if (!wide)
         return Fail(std::string(dib::DibLastError()) + " (" + args[0] + ")");
-    gmem::Owner scaled(dib::ScaleDIB(wide.get(), width, height, nearest ? dib::kNearestPixel : dib::kAreaAveraging,
-                                     HostHooks()));
+    gmem::Owner scaled(
+        dib::ScaleDIB(wide.get(), width, height, nearest ? dib::kNearestPixel : dib::kAreaAveraging, HostHooks()));
     if (!scaled)
         return kFailure; // ScaleDIB has said why
     if (!dib::WriteDIB(args[1].c_str(), scaled.get()))
