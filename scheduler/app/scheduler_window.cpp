@@ -95,6 +95,11 @@ void SchedulerWindow::RunCommand(int id)
         return;
     switch (id) {
     case ids::kCmdClose:
+        if (cycle_.Busy()) {
+            // Chosen while a change or a load shows a message: close after it.
+            QTimer::singleShot(200, this, [this] { RunCommand(ids::kCmdClose); });
+            break;
+        }
         closing_ = true;
         cycle_.Close();
         tray_.Hide();

@@ -25,7 +25,12 @@ struct HostEvent {
 
 class RecordingHost final : public CycleHost {
 public:
-    void ShowStatus(int iconId, int tooltipId) override { Add({HostEvent::Status, iconId, tooltipId, {}}); }
+    void ShowStatus(int iconId, int tooltipId) override
+    {
+        Add({HostEvent::Status, iconId, tooltipId, {}});
+        if (onStatus)
+            onStatus(iconId);
+    }
     void RefreshTrayIcon() override { Add({HostEvent::TrayRefresh, 0, 0, {}}); }
     void ArmTimers(const TimerPlan& p) override
     {
@@ -51,6 +56,8 @@ public:
     TimerPlan plan;
     bool startSucceeds = true;
     std::function<void(const std::string&)> onStart;
+    // Runs inside ShowStatus, as timers do inside a message box's event loop.
+    std::function<void(int)> onStatus;
     // Long runs count events instead of keeping them.
     bool keepEvents = true;
     long eventCount = 0;

@@ -383,6 +383,40 @@ TEST_F(CycleTest, ToggleWritesActiveAndShowsIt)
     EXPECT_EQ(host.LastStatus(), std::make_pair(ids::kIconOff, ids::kStrOff));
 }
 
+TEST_F(CycleTest, CommandsArrivingWhileAChangeRunsAreDropped)
+{
+    // A message box in the middle of a change runs the event loop, where the
+    // timers fire. Had the nested poll reloaded the shorter list, the running
+    // change would use a row that no longer exists.
+    std::string path = WriteList("a.vist", {"0.bmp", "1.bmp", "2.bmp"});
+    UseList(path);
+    cycle->LoadAndArm();
+    DuePoll();
+    DuePoll();
+    int nested = 0;
+    host.onStatus = [&](int icon) {
+        if (icon != ids::kIconChanging || nested++ > 0)
+            return;
+        WriteList("a.vist", {"only.bmp"});
+        Touch(path);
+        EXPECT_TRUE(cycle->Busy());
+        cycle->Poll();
+        cycle->CheckForNewList();
+        EXPECT_EQ(cycle->SaveList(), SaveOutcome::Busy);
+        cycle->ChangeNowCommand();
+        cycle->ToggleActive();
+        cycle->Close();
+    };
+    DuePoll();
+    host.onStatus = nullptr;
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(LastShown(), lists.File("2.bmp"));
+    EXPECT_EQ(ReadSchedulerSettings().active, 1u);
+    EXPECT_FALSE(cycle->Busy());
+    cycle->Poll();
+    EXPECT_EQ(cycle->List().GetCount(), 1) << "the next tick picks the change up";
+}
+
 // ---- Saving ----
 
 TEST_F(CycleTest, ASaveWithNothingChangedOnDiskDoesNotTriggerAReload)

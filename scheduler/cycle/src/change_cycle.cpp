@@ -29,6 +29,25 @@ std::uint32_t TimerPeriod(std::uint64_t ms)
 
 } // namespace
 
+// Marks a command as running for its duration; `Entered` is false when
+// another command already runs.
+class SchedulerCycle::Running {
+public:
+    explicit Running(bool& busy) : busy_(busy), entered_(!busy) { busy_ = true; }
+    ~Running()
+    {
+        if (entered_)
+            busy_ = false;
+    }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+    bool Entered() const { return entered_; }
+
+private:
+    bool& busy_;
+    bool entered_;
+};
+
 SchedulerCycle::SchedulerCycle(const CExtenderRegistry& registry, ListFiles& files, CycleHost& host,
                                CycleOptions options)
     : registry_(registry), files_(files), host_(host), options_(std::move(options)), list_(&registry)
@@ -124,17 +143,31 @@ bool SchedulerCycle::ArmTimers()
 
 void SchedulerCycle::LoadAndArm()
 {
+    Running running(busy_);
+    if (!running.Entered())
+        return;
     LoadCurrentList();
     ArmTimers();
 }
 
 void SchedulerCycle::CheckForNewList()
 {
+    Running running(busy_);
+    if (!running.Entered())
+        return;
     if (ListChanged(ReadCurrentList()) && LoadCurrentList())
         ArmTimers();
 }
 
 SaveOutcome SchedulerCycle::SaveList()
+{
+    Running running(busy_);
+    if (!running.Entered())
+        return SaveOutcome::Busy;
+    return Save();
+}
+
+SaveOutcome SchedulerCycle::Save()
 {
     host_.ShowStatus(ids::kIconBusy, ids::kStrSaving);
     std::string path = ReadCurrentList();
@@ -174,6 +207,9 @@ SaveOutcome SchedulerCycle::SaveList()
 
 void SchedulerCycle::Poll()
 {
+    Running running(busy_);
+    if (!running.Entered())
+        return;
     if (!RefreshActive(false))
         return;
     if (ListChanged(ReadCurrentList())) {
@@ -214,6 +250,9 @@ bool SchedulerCycle::ChangeWithRetries()
 
 void SchedulerCycle::ToggleActive()
 {
+    Running running(busy_);
+    if (!running.Entered())
+        return;
     RefreshActive(false);
     vistrel::ToggleActive();
     RefreshActive(false);
@@ -221,6 +260,9 @@ void SchedulerCycle::ToggleActive()
 
 void SchedulerCycle::ChangeNowCommand()
 {
+    Running running(busy_);
+    if (!running.Entered())
+        return;
     if (ListChanged(ReadCurrentList())) {
         LoadCurrentList();
         ArmTimers();
@@ -232,7 +274,10 @@ void SchedulerCycle::OpenListManager()
 {
     // The list manager should open the latest counters; it starts even when
     // they could not be saved.
-    SaveList();
+    Running running(busy_);
+    if (!running.Entered())
+        return;
+    Save();
     host_.StartProgram(ListManagerPath(options_.programDirectory));
 }
 

@@ -45,6 +45,7 @@ enum class SaveOutcome {
     Reloaded, // the file on disk had changed: it was loaded instead
     Refused,  // the list did not load completely from this file
     Failed,   // the file is gone or could not be written
+    Busy,     // another command was running: nothing was done
 };
 
 class SchedulerCycle {
@@ -62,6 +63,8 @@ public:
     void ChangeNowCommand(); // 32774
     void OpenListManager();  // 32773
     void Close();            // 1: saves; the caller ends the program whatever came of it
+    // Whether a command is running (the caller may try again later).
+    bool Busy() const { return busy_; }
 
     // The steps the commands are made of.
     bool LoadCurrentList();
@@ -82,6 +85,8 @@ public:
     ExtenderHandle Module() const { return module_; }
 
 private:
+    class Running;
+    SaveOutcome Save();
     bool TryChange(int index);
     // Tells the user of a problem once: the same text is not repeated until
     // a load or a save has gone well again.
@@ -99,6 +104,7 @@ private:
     std::optional<ListLoadStatus> lastLoad_;
     ExtenderHandle module_ = nullptr;
     std::string reported_;
+    bool busy_ = false;
 };
 
 } // namespace vistrel::scheduler
