@@ -23,7 +23,7 @@ run_ctest() {
   shift
   local log="$dir/ctest.log"
   set +e
-  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 300 "$@") 2>&1 | tee "$log" | grep -E "tests passed|Failed|\*\*\*|Timeout" || true
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 300 "$@") 2>&1 | tee "$log" | grep -E "tests passed|\*\*\*(Failed|Timeout|Exception)|Not Run" || true
   set -e
   local total fail
   total=$(grep -Eo "out of [0-9]+" "$log" | tail -1 | grep -Eo "[0-9]+" || echo 0)

@@ -3,6 +3,7 @@
 
 #include "vistrel/core/scheduler_settings.h"
 #include "vistrel/platform/files.h"
+#include "vistrel/platform/paths.h"
 #include "vistrel/platform/process.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,34 @@ TEST_F(Vistrelctl, UseMakesTheListTheCurrentOne)
     RecentFileList recent;
     recent.Load();
     EXPECT_EQ(recent.Names(), (std::vector<std::string>{second, first}));
+}
+
+TEST(VistrelctlMode, RunsTheViewersCommandsOnTheRowsGiven)
+{
+    RecordingSink sink;
+    PrivateSettings settings;
+    TempDir work;
+    std::ostringstream out;
+    const std::string programDir = BinDir().string() + platform::PathSeparator();
+    auto run = [&](std::vector<std::string> args) {
+        out.str("");
+        return vistrelctl::Run(args, programDir, out);
+    };
+    std::string list = work.File("L.vist");
+    ASSERT_EQ(run({"new", list}), 0);
+    ASSERT_EQ(run({"add", list, "/p/1.bmp", "/p/2.bmp", "/p/3.bmp"}), 0);
+    ASSERT_EQ(run({"mode", list, "1", "3", "Proportioned"}), 0);
+    EXPECT_EQ(out.str(), "2 entries changed\n");
+    ASSERT_EQ(run({"mode", list, "2", "center"}), 0);
+    EXPECT_EQ(run({"mode", list, "1", "nonsense"}), vistrelctl::kUsage);
+    ASSERT_EQ(run({"show", list, "--json"}), 0);
+    // The viewer's block carries the icon of its mode: 1008 centred, 1007 proportioned.
+    std::string json = out.str();
+    std::size_t first = json.find("\"value\": 1007"), second = json.find("\"value\": 1008");
+    std::size_t third = json.find("\"value\": 1007", first + 1);
+    EXPECT_TRUE(first != std::string::npos && second != std::string::npos && third != std::string::npos &&
+                first < second && second < third)
+        << json;
 }
 
 TEST(VistrelctlProgram, RunsFromTheBuildTreeWithItsOwnExtenders)

@@ -21,6 +21,8 @@ std::string Usage()
            "  reset-shown LIST [ROW...]         set \"Shown\" back to 0 (all rows when none given)\n"
            "  reset-totals LIST [ROW...]        set \"Total\" back to 0 (all rows when none given)\n"
            "  random LIST on|off                pick entries at random or in order\n"
+           "  mode LIST ROW|all... COMMAND     run a viewer command on entries: tile, center, fit,\n"
+           "                                    proportioned (any command of the viewer's menu)\n"
            "  use LIST                          make LIST the scheduler's current list\n"
            "  next LIST                         change the wallpaper now to the list's next entry\n"
            "  compose IMAGE -o OUT.bmp --mode tile|center|fit|proportioned|freepos --screen WxH\n"
@@ -54,6 +56,7 @@ int Run(const std::vector<std::string>& args, const std::string& programDirector
         {"reset-shown", CommandResetShown},
         {"reset-totals", CommandResetTotals},
         {"random", CommandRandom},
+        {"mode", CommandMode},
         {"use", CommandUse},
         {"next", CommandNext},
         {"compose", CommandCompose},

@@ -33,6 +33,7 @@ int CommandRemove(Context& c, const std::vector<std::string>& args);
 int CommandResetShown(Context& c, const std::vector<std::string>& args);
 int CommandResetTotals(Context& c, const std::vector<std::string>& args);
 int CommandRandom(Context& c, const std::vector<std::string>& args);
+int CommandMode(Context& c, const std::vector<std::string>& args);
 int CommandUse(Context& c, const std::vector<std::string>& args);
 
 // Commands on images (image_commands.cpp).

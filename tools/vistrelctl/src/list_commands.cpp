@@ -3,6 +3,7 @@
 #include "list_io.h"
 
 #include "vistrel/core/extender_calls.h"
+#include "vistrel/core/extender_command.h"
 #include "vistrel/core/folder_walk.h"
 #include "vistrel/core/list_file.h"
 #include "vistrel/core/message_sink.h"
@@ -216,6 +217,67 @@ int CommandPriority(Context& c, const std::vector<std::string>& args)
         for (int row : rows)
             list.SetText(row, kColPriority, std::to_string(value));
     });
+}
+
+namespace {
+
+std::string Folded(std::string_view text)
+{
+    std::string folded;
+    for (char ch : text)
+        if (ch != '.')
+            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return folded;
+}
+
+// The viewer or middle extender command whose menu text starts with `word`
+// (letter case and dots ignored), or false when none or more than one does.
+bool FindMenuCommand(const CExtenderRegistry& registry, const std::string& word, ExtenderHandle& extender, int& command,
+                     std::vector<std::string>& offered)
+{
+    int matches = 0;
+    for (ExtenderKind kind : {ExtenderKind::Viewer, ExtenderKind::Middle}) {
+        for (ExtenderHandle h : registry.Extenders(kind)) {
+            std::vector<std::string> commands = MenuCommands(h);
+            for (std::size_t i = 0; i < commands.size(); ++i) {
+                offered.push_back(commands[i]);
+                std::string text = Folded(commands[i]);
+                if (Folded(word) == text) // an exact name wins over prefixes
+                    return extender = h, command = static_cast<int>(i), true;
+                if (text.rfind(Folded(word), 0) == 0) {
+                    extender = h;
+                    command = static_cast<int>(i);
+                    ++matches;
+                }
+            }
+        }
+    }
+    return matches == 1;
+}
+
+} // namespace
+
+int CommandMode(Context& c, const std::vector<std::string>& args)
+{
+    if (args.size() < 3)
+        return UsageError("mode takes a list file, rows and a viewer command");
+    ExtenderHandle extender = nullptr;
+    int command = 0;
+    std::vector<std::string> offered;
+    if (!FindMenuCommand(c.registry, args.back(), extender, command, offered)) {
+        std::string names;
+        for (const std::string& o : offered)
+            names += (names.empty() ? "" : ", ") + o;
+        return UsageError("\"" + args.back() + "\" names no single viewer command (" + names + ")");
+    }
+    std::vector<std::string> rowArgs(args.begin(), args.end() - 1);
+    int changed = 0;
+    int rc = ChangeRows(c, rowArgs, true, [&](CWallpaperList& list, const std::set<int>& rows) {
+        changed = ApplyExtenderCommand(list, c.registry, extender, command, std::vector<int>(rows.begin(), rows.end()));
+    });
+    if (rc == kSuccess)
+        c.out << changed << (changed == 1 ? " entry" : " entries") << " changed\n";
+    return rc;
 }
 
 int CommandRemove(Context& c, const std::vector<std::string>& args)

@@ -51,6 +51,7 @@ public:
     void SetRegistry(const CExtenderRegistry* registry) { registry_ = registry; }
     const CExtenderRegistry* Registry() const { return registry_; }
     void SetObserver(ListObserver* observer) { observer_ = observer; }
+    ListObserver* Observer() const { return observer_; }
     // Seconds since 1970 for the random pick's seed; tests give their own.
     void SetClock(std::function<std::int64_t()> clock) { clock_ = std::move(clock); }
 
