@@ -109,16 +109,18 @@ QPixmap DrawIcon(int iconId, int size)
 
 QIcon StatusIcon(int iconId)
 {
-    static std::map<int, QIcon> cache;
-    auto it = cache.find(iconId);
-    if (it != cache.end())
+    // Kept for the whole run and never destroyed: pixmaps must not outlive
+    // the application object, which goes before static objects do.
+    static auto* cache = new std::map<int, QIcon>;
+    auto it = cache->find(iconId);
+    if (it != cache->end())
         return it->second;
     QIcon icon;
     if (iconId == ids::kIconActive || iconId == ids::kIconOff || iconId == ids::kIconChanging ||
         iconId == ids::kIconBusy)
         for (int size : {16, 22, 24, 32, 48, 64})
             icon.addPixmap(DrawIcon(iconId, size));
-    return cache.emplace(iconId, icon).first->second;
+    return cache->emplace(iconId, icon).first->second;
 }
 
 QPixmap StartUpPicture()

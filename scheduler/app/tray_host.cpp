@@ -1,5 +1,6 @@
 #include "tray_host.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdlib>
 #include <string>
@@ -16,9 +17,21 @@ namespace vistrel::scheduler {
 
 namespace {
 
+// Whether a session bus can be there at all; asking for one that is not
+// makes the bus library try (and fail) to connect at every poll.
+bool SessionBusConfigured()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
+
 bool StatusNotifierHostPresent()
 {
 #ifdef VISTREL_HAVE_QTDBUS
+    if (!SessionBusConfigured())
+        return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     return bus.isConnected() && bus.interface() &&
            bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")).value();

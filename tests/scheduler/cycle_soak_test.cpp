@@ -45,7 +45,7 @@ TEST_F(CycleTest, SoakWhileAnotherProgramKeepsSavingTheList)
     });
 
     int polls = 0, incomplete = 0;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(4);
     while (polls < 5000 && std::chrono::steady_clock::now() < end) {
         DuePoll();
         if (polls % 7 == 0)

@@ -6,7 +6,6 @@
 #include "vistrel/core/registry_key.h"
 #include "vistrel/core/scheduler_settings.h"
 #include "vistrel/scheduler/resource_ids.h"
-#include "vistrel/scheduler/texts.h"
 
 #include <filesystem>
 
@@ -68,16 +67,6 @@ TEST_F(CycleTest, TimerPeriodsFollowTheSettingsAndTheBlock)
     quick.LoadAndArm();
     EXPECT_EQ(host.plan.checkMs, 50u);
     EXPECT_EQ(host.plan.saveMs, 500u * 50);
-}
-
-TEST_F(CycleTest, LoadingShowsItsStatusThenTheIdleOne)
-{
-    UseList(WriteList("a.vist", {"a.bmp"}));
-    cycle->LoadCurrentList();
-    ASSERT_GE(host.events.size(), 2u);
-    EXPECT_EQ(host.events.front().a, ids::kIconBusy);
-    EXPECT_EQ(host.events.front().b, ids::kStrLoading);
-    EXPECT_EQ(host.LastStatus(), std::make_pair(ids::kIconActive, ids::kStrActive));
 }
 
 TEST_F(CycleTest, AChangedLastWriteTimeReloadsInsteadOfChanging)
@@ -267,18 +256,6 @@ TEST_F(CycleTest, SequentialListShowsZeroOneTwoThenZeroAgain)
     EXPECT_EQ(Text(1, kColTotal), "1");
     EXPECT_EQ(host.Count(HostEvent::Wait, 100), 4) << "100 ms before each attempt";
     EXPECT_EQ(host.Count(HostEvent::TrayRefresh), 4) << "the tray icon is brought back at every active poll";
-}
-
-TEST_F(CycleTest, PollThatIsNotDueChangesNothing)
-{
-    UseList(WriteList("a.vist", {"0.bmp"}));
-    cycle->LoadAndArm();
-    DuePoll();
-    int shows = ShowCount();
-    std::uint8_t* block = cycle->List().GetSchedulerBlock();
-    WriteU32(block + 60, 30); // every 30 minutes: the change just made is not 30 minutes old
-    cycle->Poll();
-    EXPECT_EQ(ShowCount(), shows);
 }
 
 TEST_F(CycleTest, RandomPrioritiesOneAndThreeInOneCycle)
@@ -533,15 +510,4 @@ TEST_F(CycleTest, OpenListManagerSavesFirstThenStartsVistrelFromTheProgramDirect
         }
     }
     EXPECT_EQ(host.Count(HostEvent::Problem), 0);
-}
-
-TEST(SchedulerTexts, TheTrayTextsAreTheSystemsOwn)
-{
-    EXPECT_EQ(Text(ids::kStrActive), "Vistrel Scheduler Active");
-    EXPECT_EQ(Text(ids::kStrOff), "Vistrel Scheduler OFF");
-    EXPECT_EQ(Text(ids::kStrChanging), "changing...");
-    EXPECT_EQ(Text(ids::kStrSaving), "Saving list...");
-    EXPECT_EQ(Text(ids::kStrLoading), "Loading list...");
-    for (int id : {ids::kStrActive, ids::kStrOff, ids::kStrChanging, ids::kStrSaving, ids::kStrLoading})
-        EXPECT_LT(Text(id).size(), 64u) << "a tooltip holds at most 63 characters";
 }
