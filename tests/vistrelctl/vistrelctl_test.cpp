@@ -145,9 +145,12 @@ TEST_F(Vistrelctl, UseMakesTheListTheCurrentOne)
     std::string first = work.File("first.vist"), second = work.File("second.vist");
     ASSERT_EQ(Run({"new", first}), 0);
     ASSERT_EQ(Run({"new", second}), 0);
+    EXPECT_EQ(Run({"current"}), vistrelctl::kFailure) << "no current list yet";
     ASSERT_EQ(Run({"use", first}), 0);
     ASSERT_EQ(Run({"use", second}), 0);
     EXPECT_EQ(ReadCurrentList(), second);
+    ASSERT_EQ(Run({"current"}), 0);
+    EXPECT_EQ(out.str(), second + "\n");
     RecentFileList recent;
     recent.Load();
     EXPECT_EQ(recent.Names(), (std::vector<std::string>{second, first}));

@@ -24,6 +24,7 @@ std::string Usage()
            "  mode LIST ROW|all... COMMAND     run a viewer command on entries: tile, center, fit,\n"
            "                                    proportioned (any command of the viewer's menu)\n"
            "  use LIST                          make LIST the scheduler's current list\n"
+           "  current                           print the scheduler's current list (exit 1 when none)\n"
            "  next LIST                         change the wallpaper now to the list's next entry\n"
            "  compose IMAGE -o OUT.bmp --mode tile|center|fit|proportioned|freepos --screen WxH\n"
            "          [--workarea WxH] [--background RRGGBB] [--rect X,Y,LX,LY] [--no-preserve]\n"
@@ -58,6 +59,7 @@ int Run(const std::vector<std::string>& args, const std::string& programDirector
         {"random", CommandRandom},
         {"mode", CommandMode},
         {"use", CommandUse},
+        {"current", CommandCurrent},
         {"next", CommandNext},
         {"compose", CommandCompose},
         {"scale", CommandScale},
@@ -72,7 +74,7 @@ int Run(const std::vector<std::string>& args, const std::string& programDirector
     if (command == commands.end())
         return UsageError("unknown command \"" + args[0] + "\"");
     std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (rest.empty())
+    if (rest.empty() && args[0] != "current")
         return UsageError("no list file or image given");
     Context context{{}, out};
     if (!context.registry.LoadExtenders(programDirectory))

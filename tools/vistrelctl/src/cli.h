@@ -35,6 +35,7 @@ int CommandResetTotals(Context& c, const std::vector<std::string>& args);
 int CommandRandom(Context& c, const std::vector<std::string>& args);
 int CommandMode(Context& c, const std::vector<std::string>& args);
 int CommandUse(Context& c, const std::vector<std::string>& args);
+int CommandCurrent(Context& c, const std::vector<std::string>& args);
 
 // Commands on images (image_commands.cpp).
 int CommandNext(Context& c, const std::vector<std::string>& args);

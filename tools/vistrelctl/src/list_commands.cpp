@@ -315,6 +315,17 @@ int CommandRandom(Context& c, const std::vector<std::string>& args)
     return Save(args[0], list);
 }
 
+int CommandCurrent(Context& c, const std::vector<std::string>& args)
+{
+    if (!args.empty())
+        return UsageError("current takes no arguments");
+    std::string current = ReadCurrentList();
+    if (current.empty())
+        return kFailure;
+    c.out << current << "\n";
+    return kSuccess;
+}
+
 int CommandUse(Context& c, const std::vector<std::string>& args)
 {
     if (args.size() != 1)
