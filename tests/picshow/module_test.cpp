@@ -1,6 +1,6 @@
 // The Picshow module as the programs see it: loaded by the real loader from
 // a program directory, every operation bound by name.
-#include "environment.h"
+#include "environment.h" // shared test support
 #include "picture.h"
 
 #include "test_support.h"
@@ -16,6 +16,11 @@
 
 #include <cstring>
 #include <filesystem>
+
+namespace picshow::test {
+using vistrel::test::ScopedEnvironment;
+using vistrel::test::SetEnvironment;
+} // namespace picshow::test
 
 namespace {
 

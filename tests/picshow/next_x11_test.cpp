@@ -1,7 +1,7 @@
 // A whole wallpaper change on a real X server: the real vistrelctl loads the
 // real reader and viewer, changes the wallpaper twice, and the root window
 // must show the expected composition pixel for pixel.
-#include "environment.h"
+#include "environment.h" // shared test support
 #include "picture.h"
 
 #include "test_support.h"
@@ -18,18 +18,18 @@
 // GoogleTest before Xlib: Xlib's None and Bool macros would break its names.
 #include <gtest/gtest.h>
 
+#include "xvfb_server.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
+namespace picshow::test {
+using vistrel::test::ScopedEnvironment;
+using vistrel::test::SetEnvironment;
+} // namespace picshow::test
 
 namespace {
 
@@ -56,53 +56,16 @@ protected:
     // root pixmaps when clients leave (-noreset).
     static void SetUpTestSuite()
     {
-        std::string xvfb = platform::FindOnPath("Xvfb");
-        if (xvfb.empty())
-            return;
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        std::vector<std::string> args{
-            "Xvfb",     "-displayfd", std::to_string(pipeFds[1]),
-            "-noreset", "-nolisten",  "tcp",
-            "-screen",  "0",          std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24"};
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        int rc = ::posix_spawn(&server_, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(pipeFds[1]);
-        if (rc != 0) {
-            ::close(pipeFds[0]);
-            server_ = 0;
-            return;
-        }
-        std::string number;
-        pollfd wait{pipeFds[0], POLLIN, 0};
-        char c;
-        while (::poll(&wait, 1, 20000) > 0 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(pipeFds[0]);
-        if (number.empty()) {
-            TearDownTestSuite();
-            return;
-        }
-        display_ = ":" + number;
+        server_ = new vistrel::test::XvfbServer;
+        if (server_->Start(kWidth, kHeight))
+            display_ = server_->Display();
         XSetErrorHandler(&CountErrors);
     }
 
     static void TearDownTestSuite()
     {
-        if (server_ > 0) {
-            ::kill(server_, SIGTERM);
-            int status;
-            ::waitpid(server_, &status, 0);
-        }
-        server_ = 0;
+        delete server_;
+        server_ = nullptr;
         display_.clear();
     }
 
@@ -244,7 +207,7 @@ protected:
         XDestroyImage(image);
     }
 
-    static pid_t server_;
+    static vistrel::test::XvfbServer* server_;
     static std::string display_;
     Display* connection_ = nullptr;
     Window root_ = None;
@@ -255,7 +218,7 @@ protected:
     std::vector<Pixmap> pixmaps_;
 };
 
-pid_t NextOnX11::server_ = 0;
+vistrel::test::XvfbServer* NextOnX11::server_ = nullptr;
 std::string NextOnX11::display_;
 
 pt::Picture Tiled(const pt::Picture& tile)

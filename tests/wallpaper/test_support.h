@@ -2,6 +2,8 @@
 // changes undone at the end, and bitmap files made on the spot.
 #pragma once
 
+#include "environment.h"
+
 #include "vistrel/platform/settings_store.h"
 
 #include <chrono>
@@ -20,6 +22,9 @@
 #endif
 
 namespace vistrel::wallpaper::test {
+
+using vistrel::test::ScopedEnvironment;
+using vistrel::test::SetEnvironment;
 
 // A fresh folder, removed with everything in it at the end.
 class TempFolder {
@@ -43,36 +48,6 @@ public:
 
 private:
     std::filesystem::path path_;
-};
-
-inline void SetEnvironment(const char* name, const std::optional<std::string>& value)
-{
-#ifdef _WIN32
-    _putenv_s(name, value ? value->c_str() : "");
-#else
-    if (value)
-        ::setenv(name, value->c_str(), 1);
-    else
-        ::unsetenv(name);
-#endif
-}
-
-// Sets (or unsets) an environment variable until the end of the scope.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, std::optional<std::string> value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        SetEnvironment(name, value);
-    }
-    ~ScopedEnvironment() { SetEnvironment(name_.c_str(), old_); }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
 };
 
 // Points the settings store at a private place for the scope's lifetime: a

@@ -12,18 +12,13 @@
 // GoogleTest before Xlib: Xlib's None and Bool macros would break its names.
 #include <gtest/gtest.h>
 
+#include "xvfb_server.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace vistrel::wallpaper {
 namespace {
@@ -43,64 +38,16 @@ class X11RootTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        std::string xvfb = platform::FindOnPath("Xvfb");
-        if (xvfb.empty())
-            return;
-        // -displayfd: Xvfb takes the first free display number and writes it
-        // to the pipe once it accepts connections. -noreset: without it the
-        // server resets when its last client leaves, freeing the retained
-        // root pixmap the tests look at.
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        std::string fd = std::to_string(pipeFds[1]);
-        std::vector<std::string> args{
-            "Xvfb",
-            "-displayfd",
-            fd,
-            "-noreset",
-            "-nolisten",
-            "tcp",
-            "-screen",
-            "0",
-            std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24"};
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        int rc = ::posix_spawn(&server_, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(pipeFds[1]);
-        if (rc != 0) {
-            ::close(pipeFds[0]);
-            server_ = 0;
-            return;
-        }
-        std::string number;
-        pollfd wait{pipeFds[0], POLLIN, 0};
-        char c;
-        while (::poll(&wait, 1, 20000) > 0 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(pipeFds[0]);
-        if (number.empty()) {
-            TearDownTestSuite();
-            return;
-        }
-        display_ = ":" + number;
+        server_ = new vistrel::test::XvfbServer;
+        if (server_->Start(kScreenWidth, kScreenHeight))
+            display_ = server_->Display();
         XSetErrorHandler(&CountErrors);
     }
 
     static void TearDownTestSuite()
     {
-        if (server_ > 0) {
-            ::kill(server_, SIGTERM);
-            int status;
-            ::waitpid(server_, &status, 0);
-        }
-        server_ = 0;
+        delete server_;
+        server_ = nullptr;
         display_.clear();
     }
 
@@ -179,13 +126,13 @@ protected:
         return picture.value_or(Picture{});
     }
 
-    static pid_t server_;
+    static vistrel::test::XvfbServer* server_;
     static std::string display_;
     Display* connection_ = nullptr;
     Window root_ = None;
 };
 
-pid_t X11RootTest::server_ = 0;
+vistrel::test::XvfbServer* X11RootTest::server_ = nullptr;
 std::string X11RootTest::display_;
 
 TEST_F(X11RootTest, TiledFromTheOrigin)

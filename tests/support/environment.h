@@ -1,11 +1,11 @@
-// Environment variables set for a scope, and the settings a module reads.
+// Environment variables set for a scope.
 #pragma once
 
 #include <cstdlib>
 #include <optional>
 #include <string>
 
-namespace picshow::test {
+namespace vistrel::test {
 
 inline void SetEnvironment(const char* name, const std::optional<std::string>& value)
 {
@@ -19,6 +19,7 @@ inline void SetEnvironment(const char* name, const std::optional<std::string>& v
 #endif
 }
 
+// Sets (or unsets) an environment variable until the end of the scope.
 class ScopedEnvironment {
 public:
     ScopedEnvironment(const char* name, std::optional<std::string> value) : name_(name)
@@ -36,4 +37,4 @@ private:
     std::optional<std::string> old_;
 };
 
-} // namespace picshow::test
+} // namespace vistrel::test
