@@ -4,6 +4,7 @@
 #include "viewer_block.h"
 #include "wallpaper_file.h"
 
+#include "vistrel/dib/dib.h"
 #include "vistrel/wallpaper/installer.h"
 #include "vistrel/wallpaper/screen.h"
 
@@ -47,11 +48,26 @@ bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn s
 
     if (!WriteWallpaperFile(*path, composition.picture, error))
         return false;
-    made.reset(); // the file holds it now
 
     installer->SetStyle(composition.style == Style::Center ? wallpaper::Style::Center : wallpaper::Style::Tile);
     installer->SetFile(*path);
-    if (!installer->Apply(error))
+    // A desktop we draw ourselves takes the composed pixels as they are,
+    // rather than reading back the file just written.
+    bool applied = false;
+    {
+        dib::LockedBlock pixels(composition.picture);
+        dib::Layout layout;
+        wallpaper::PictureView view;
+        if (pixels.bytes() && DescribeDIB(pixels.bytes(), gmem::Size(composition.picture), layout) &&
+            layout.header.biBitCount == 24 && layout.header.biCompression == dib::kRgb) {
+            view = {static_cast<int>(layout.width), static_cast<int>(layout.height), pixels.bytes() + layout.bitsOffset,
+                    layout.stride * layout.height};
+            installer->SetPicture(&view);
+        }
+        applied = installer->Apply(error);
+        installer->SetPicture(nullptr);
+    } // unlocked before the image may be freed below
+    if (!applied)
         return false;
     gmem::Free(image);
     return true;

@@ -18,15 +18,13 @@ public:
             return false;
         RootPictureOptions options;
         options.background = QueryScreenGeometry().background;
-        return SetRootPictureFile(file_, style_, options, error);
+        return picture_ ? SetRootPicture(*picture_, style_, options, error)
+                        : SetRootPictureFile(file_, style_, options, error);
     }
 };
 
 } // namespace
 
-std::unique_ptr<WallpaperInstaller> MakeX11Installer()
-{
-    return std::make_unique<X11Installer>();
-}
+std::unique_ptr<WallpaperInstaller> MakeX11Installer() { return std::make_unique<X11Installer>(); }
 
 } // namespace vistrel::wallpaper::detail

@@ -2,6 +2,8 @@
 // apply) behind one interface, with one backend per desktop.
 #pragma once
 
+#include "vistrel/wallpaper/picture.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,6 +24,10 @@ public:
     bool SetStyle(Style style);
     // The picture file; false for an empty name.
     bool SetFile(const std::string& path);
+    // The same picture already in memory, or null. Backends that draw the
+    // picture themselves use it instead of reading the file back; the pixels
+    // must stay valid until Apply returns.
+    void SetPicture(const PictureView* picture) { picture_ = picture; }
     // Hands the file to the desktop with the style. False with `error` set
     // when the desktop refused or could not be reached.
     virtual bool Apply(std::string& error) = 0;
@@ -32,6 +38,7 @@ protected:
 
     Style style_ = Style::Tile;
     std::string file_;
+    const PictureView* picture_ = nullptr;
 };
 
 // The desktops a wallpaper can be handed to.
