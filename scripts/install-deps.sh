@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config python3
   libgtest-dev googletest
-  libx11-dev libxrandr-dev libx11-6 libxrandr2
+  libx11-dev libxrandr-dev libxext-dev libx11-6 libxrandr2 libxext6
   qt6-base-dev libgl-dev
 )
 if [[ "${1:-}" == "--tests" ]]; then

@@ -9,8 +9,7 @@ namespace vistrel::wallpaper::detail {
 
 namespace {
 
-template <typename F>
-bool Bind(void* library, const char* name, F& function, std::string& missing)
+template <typename F> bool Bind(void* library, const char* name, F& function, std::string& missing)
 {
     function = reinterpret_cast<F>(::dlsym(library, name));
     if (!function && missing.empty())
@@ -76,6 +75,16 @@ Loaded LoadOnce()
             x.XRRFreeMonitors = nullptr;
         }
     }
+    // Shared-memory images spare copying a full-screen picture through the
+    // socket; optional, as remote displays cannot use them anyway.
+    if (void* xext = ::dlopen("libXext.so.6", RTLD_NOW | RTLD_LOCAL)) {
+        std::string optional;
+        if (!Bind(xext, "XShmQueryExtension", x.XShmQueryExtension, optional) ||
+            !Bind(xext, "XShmCreateImage", x.XShmCreateImage, optional) ||
+            !Bind(xext, "XShmAttach", x.XShmAttach, optional) || !Bind(xext, "XShmDetach", x.XShmDetach, optional) ||
+            !Bind(xext, "XShmPutImage", x.XShmPutImage, optional))
+            x.XShmQueryExtension = nullptr;
+    }
     result.ok = true;
     return result;
 }
@@ -125,20 +134,11 @@ X11ErrorTrap::X11ErrorTrap(const X11Library& x) : x_(x)
     previous_ = x_.XSetErrorHandler(&CountError);
 }
 
-X11ErrorTrap::~X11ErrorTrap()
-{
-    x_.XSetErrorHandler(previous_);
-}
+X11ErrorTrap::~X11ErrorTrap() { x_.XSetErrorHandler(previous_); }
 
-int X11ErrorTrap::Count() const
-{
-    return errorCount.load();
-}
+int X11ErrorTrap::Count() const { return errorCount.load(); }
 
-int X11ErrorTrap::LastCode() const
-{
-    return lastErrorCode.load();
-}
+int X11ErrorTrap::LastCode() const { return lastErrorCode.load(); }
 
 void X11ErrorTrap::Reset()
 {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <string>
@@ -39,6 +40,12 @@ struct X11Library {
     // From libXrandr 1.5; null when it is missing or older.
     decltype(&::XRRGetMonitors) XRRGetMonitors;
     decltype(&::XRRFreeMonitors) XRRFreeMonitors;
+    // From libXext (shared-memory images); null when it is missing.
+    decltype(&::XShmQueryExtension) XShmQueryExtension;
+    decltype(&::XShmCreateImage) XShmCreateImage;
+    decltype(&::XShmAttach) XShmAttach;
+    decltype(&::XShmDetach) XShmDetach;
+    decltype(&::XShmPutImage) XShmPutImage;
 };
 
 // The loaded functions, or null with `error` saying which library or symbol

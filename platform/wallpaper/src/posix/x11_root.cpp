@@ -4,6 +4,9 @@
 
 #include "x11_library.h"
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
@@ -64,21 +67,9 @@ Rect Intersect(const Rect& a, const Rect& b)
     return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
 }
 
-// Puts the part `source` (picture coordinates) of the picture at (x, y) of
-// the drawable. False when the client could not make the image.
-bool PutPicturePart(const X11Library& x, Display* display, Drawable drawable, GC gc, Visual* visual, int depth,
-                    const PictureView& picture, const Rect& source, int targetX, int targetY)
+// Fills an image of the part `source` (picture coordinates) of the picture.
+void FillImage(XImage* image, Visual* visual, const PictureView& picture, const Rect& source)
 {
-    XImage* image = x.XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                                   static_cast<unsigned>(source.width), static_cast<unsigned>(source.height), 32, 0);
-    if (!image)
-        return false;
-    auto bytes = static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(source.height);
-    image->data = static_cast<char*>(std::malloc(bytes));
-    if (!image->data) {
-        image->f.destroy_image(image);
-        return false;
-    }
     // The usual TrueColor layout (32 bits a pixel, 0x00RRGGBB, least significant
     // byte first) is written directly: put_pixel is a call per pixel, which
     // for a full screen costs more than everything else the change does.
@@ -105,6 +96,75 @@ bool PutPicturePart(const X11Library& x, Display* display, Drawable drawable, GC
                 image->f.put_pixel(image, column, row, format(picture.Pixel(source.x + column, source.y + row)));
         }
     }
+}
+
+// Puts the image through shared memory, sparing a copy of every pixel through
+// the connection. False (nothing drawn, nothing left over) where the server
+// cannot share memory with us, as on a remote display.
+bool PutThroughSharedMemory(const X11Library& x, Display* display, Drawable drawable, GC gc, Visual* visual, int depth,
+                            const PictureView& picture, const Rect& source, int targetX, int targetY,
+                            detail::X11ErrorTrap& trap)
+{
+    if (!x.XShmQueryExtension || !x.XShmQueryExtension(display))
+        return false;
+    XShmSegmentInfo segment{};
+    XImage* image = x.XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &segment,
+                                      static_cast<unsigned>(source.width), static_cast<unsigned>(source.height));
+    if (!image)
+        return false;
+    auto bytes = static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(source.height);
+    segment.shmid = ::shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (segment.shmid < 0) {
+        image->f.destroy_image(image);
+        return false;
+    }
+    segment.shmaddr = image->data = static_cast<char*>(::shmat(segment.shmid, nullptr, 0));
+    segment.readOnly = False;
+    bool attached = false;
+    if (segment.shmaddr != reinterpret_cast<char*>(-1)) {
+        x.XSync(display, False);
+        const int before = trap.Count();
+        attached = x.XShmAttach(display, &segment) && (x.XSync(display, False), trap.Count() == before);
+        if (!attached && before == 0)
+            trap.Reset(); // the refusal is the server's answer, not a fault
+    }
+    // Marked for removal at once: it goes when both sides have let go, even
+    // if we are killed now.
+    ::shmctl(segment.shmid, IPC_RMID, nullptr);
+    if (attached) {
+        FillImage(image, visual, picture, source);
+        x.XShmPutImage(display, drawable, gc, image, 0, 0, targetX, targetY, static_cast<unsigned>(source.width),
+                       static_cast<unsigned>(source.height), False);
+        x.XSync(display, False); // the server has read the pixels before we detach
+        x.XShmDetach(display, &segment);
+        x.XSync(display, False);
+    }
+    if (segment.shmaddr != reinterpret_cast<char*>(-1))
+        ::shmdt(segment.shmaddr);
+    image->data = nullptr; // not the image's to free
+    image->f.destroy_image(image);
+    return attached;
+}
+
+// Puts the part `source` (picture coordinates) of the picture at (x, y) of
+// the drawable. False when the client could not make the image.
+bool PutPicturePart(const X11Library& x, Display* display, Drawable drawable, GC gc, Visual* visual, int depth,
+                    const PictureView& picture, const Rect& source, int targetX, int targetY,
+                    detail::X11ErrorTrap& trap)
+{
+    if (PutThroughSharedMemory(x, display, drawable, gc, visual, depth, picture, source, targetX, targetY, trap))
+        return true;
+    XImage* image = x.XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                                   static_cast<unsigned>(source.width), static_cast<unsigned>(source.height), 32, 0);
+    if (!image)
+        return false;
+    auto bytes = static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(source.height);
+    image->data = static_cast<char*>(std::malloc(bytes));
+    if (!image->data) {
+        image->f.destroy_image(image);
+        return false;
+    }
+    FillImage(image, visual, picture, source);
     x.XPutImage(display, drawable, gc, image, 0, 0, targetX, targetY, static_cast<unsigned>(source.width),
                 static_cast<unsigned>(source.height));
     image->f.destroy_image(image); // frees the data too
@@ -198,8 +258,8 @@ bool SetRootPicture(const PictureView& picture, Style style, const RootPictureOp
     if (style == Style::Tile) {
         Pixmap tile = x->XCreatePixmap(display, root, static_cast<unsigned>(picture.width),
                                        static_cast<unsigned>(picture.height), static_cast<unsigned>(depth));
-        made =
-            PutPicturePart(*x, display, tile, gc, visual, depth, picture, {0, 0, picture.width, picture.height}, 0, 0);
+        made = PutPicturePart(*x, display, tile, gc, visual, depth, picture, {0, 0, picture.width, picture.height}, 0,
+                              0, trap);
         XGCValues tiling{};
         tiling.fill_style = FillTiled;
         tiling.tile = tile;
@@ -225,7 +285,8 @@ bool SetRootPicture(const PictureView& picture, Style style, const RootPictureOp
                 continue;
             Rect source{visible.x - placed.x, visible.y - placed.y, visible.width, visible.height};
             made =
-                PutPicturePart(*x, display, pixmap, gc, visual, depth, picture, source, visible.x, visible.y) && made;
+                PutPicturePart(*x, display, pixmap, gc, visual, depth, picture, source, visible.x, visible.y, trap) &&
+                made;
         }
     }
     x->XFreeGC(display, gc);
