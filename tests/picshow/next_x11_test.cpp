@@ -18,7 +18,7 @@
 // GoogleTest before Xlib: Xlib's None and Bool macros would break its names.
 #include <gtest/gtest.h>
 
-#include "xvfb_server.h"
+#include "x_root_test.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -42,40 +42,14 @@ constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr std::uint32_t kBackground = 0x123456;
 
-int xErrors = 0;
-
-int CountErrors(Display*, XErrorEvent*)
-{
-    ++xErrors;
-    return 0;
-}
-
-class NextOnX11 : public ::testing::Test {
+class NextOnX11 : public XRootTest<kWidth, kHeight> {
 protected:
-    // Xvfb picks a free display itself (-displayfd) and keeps the retained
-    // root pixmaps when clients leave (-noreset).
-    static void SetUpTestSuite()
-    {
-        server_ = new vistrel::test::XvfbServer;
-        if (server_->Start(kWidth, kHeight))
-            display_ = server_->Display();
-        XSetErrorHandler(&CountErrors);
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete server_;
-        server_ = nullptr;
-        display_.clear();
-    }
-
     void SetUp() override
     {
-        if (display_.empty())
-            GTEST_SKIP() << "Xvfb is not installed or did not start: the change on X11 is not tested";
-        connection_ = XOpenDisplay(display_.c_str());
-        ASSERT_TRUE(connection_);
-        root_ = DefaultRootWindow(connection_);
+        XRootTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        const std::string display_ = DisplayName();
 
         // The user's private folders, and the settings vistrelctl will read:
         // the bare X11 backend and a background colour to centre on.
@@ -94,12 +68,6 @@ protected:
         ASSERT_TRUE(platform::settings::CreateKey(wallpaper::kScreenKey));
         ASSERT_TRUE(platform::settings::WriteNumber(wallpaper::kScreenKey, "Background", kBackground));
         platform::settings::SetLocation("");
-    }
-
-    void TearDown() override
-    {
-        if (connection_)
-            XCloseDisplay(connection_);
     }
 
     // A list of the files, every entry in the mode of viewer command `command`.
@@ -141,7 +109,7 @@ protected:
         Pixmap pixmap = Property("_XROOTPMAP_ID");
         ASSERT_NE(pixmap, static_cast<Pixmap>(None));
         EXPECT_EQ(Property("ESETROOT_PMAP_ID"), pixmap);
-        ExpectScreen(root_, expected);
+        ExpectScreen(root_, [&](int x, int y) { return expected.at(x, y); });
         EXPECT_TRUE(fs::is_regular_file(user_.Path() / "data" / "Vistrel" / "VistrelImage.bmp"));
         pixmaps_.push_back(pixmap);
     }
@@ -163,63 +131,12 @@ protected:
         EXPECT_EQ(loaded.GetText(1, kColTotal), "1");
     }
 
-    Pixmap Property(const char* name)
-    {
-        Atom atom = XInternAtom(connection_, name, False);
-        Atom type;
-        int format;
-        unsigned long items, after;
-        unsigned char* data = nullptr;
-        Pixmap value = None;
-        if (XGetWindowProperty(connection_, root_, atom, 0, 1, False, AnyPropertyType, &type, &format, &items, &after,
-                               &data) == Success &&
-            data && type == XA_PIXMAP && format == 32 && items == 1)
-            value = *reinterpret_cast<Pixmap*>(data);
-        if (data)
-            XFree(data);
-        return value;
-    }
-
-    bool PixmapExists(Pixmap pixmap)
-    {
-        Window root;
-        int x, y;
-        unsigned width, height, border, depth;
-        xErrors = 0;
-        Status ok = XGetGeometry(connection_, pixmap, &root, &x, &y, &width, &height, &border, &depth);
-        XSync(connection_, False);
-        return ok && xErrors == 0;
-    }
-
-    void ExpectScreen(Drawable drawable, const pt::Picture& expected)
-    {
-        XImage* image = XGetImage(connection_, drawable, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
-        ASSERT_TRUE(image);
-        int wrong = 0;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) {
-                auto pixel = static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xffffff);
-                if (pixel != expected.at(x, y) && ++wrong <= 5)
-                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << pixel << " not "
-                                  << expected.at(x, y);
-            }
-        EXPECT_EQ(wrong, 0);
-        XDestroyImage(image);
-    }
-
-    static vistrel::test::XvfbServer* server_;
-    static std::string display_;
-    Display* connection_ = nullptr;
-    Window root_ = None;
     TempDir user_;
     TempDir work_;
     std::vector<std::pair<std::string, std::optional<std::string>>> environment_;
     std::vector<std::unique_ptr<pt::ScopedEnvironment>> scoped_;
     std::vector<Pixmap> pixmaps_;
 };
-
-vistrel::test::XvfbServer* NextOnX11::server_ = nullptr;
-std::string NextOnX11::display_;
 
 pt::Picture Tiled(const pt::Picture& tile)
 {

@@ -12,7 +12,7 @@
 // GoogleTest before Xlib: Xlib's None and Bool macros would break its names.
 #include <gtest/gtest.h>
 
-#include "xvfb_server.h"
+#include "x_root_test.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -26,95 +26,9 @@ namespace {
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 
-int xErrors = 0;
-
-int CountErrors(Display*, XErrorEvent*)
-{
-    ++xErrors;
-    return 0;
-}
-
-class X11RootTest : public ::testing::Test {
+class X11RootTest : public vistrel::test::XRootTest<kScreenWidth, kScreenHeight> {
 protected:
-    static void SetUpTestSuite()
-    {
-        server_ = new vistrel::test::XvfbServer;
-        if (server_->Start(kScreenWidth, kScreenHeight))
-            display_ = server_->Display();
-        XSetErrorHandler(&CountErrors);
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete server_;
-        server_ = nullptr;
-        display_.clear();
-    }
-
-    void SetUp() override
-    {
-        if (display_.empty())
-            GTEST_SKIP() << "Xvfb is not installed or did not start: the X11 backend is not tested";
-        connection_ = XOpenDisplay(display_.c_str());
-        ASSERT_TRUE(connection_);
-        root_ = DefaultRootWindow(connection_);
-        xErrors = 0;
-    }
-
-    void TearDown() override
-    {
-        if (connection_)
-            XCloseDisplay(connection_);
-    }
-
-    Pixmap Property(const char* name)
-    {
-        Atom atom = XInternAtom(connection_, name, False);
-        Atom type;
-        int format;
-        unsigned long items, after;
-        unsigned char* data = nullptr;
-        Pixmap value = None;
-        if (XGetWindowProperty(connection_, root_, atom, 0, 1, False, AnyPropertyType, &type, &format, &items,
-                               &after, &data) == Success &&
-            data && type == XA_PIXMAP && format == 32 && items == 1)
-            value = *reinterpret_cast<Pixmap*>(data);
-        if (data)
-            XFree(data);
-        return value;
-    }
-
-    // Reads the whole root pixmap and compares it with `expected(x, y)`;
-    // reports the first few differences.
-    void ExpectScreen(Drawable drawable, const std::function<std::uint32_t(int, int)>& expected)
-    {
-        XImage* image =
-            XGetImage(connection_, drawable, 0, 0, kScreenWidth, kScreenHeight, AllPlanes, ZPixmap);
-        ASSERT_TRUE(image);
-        int wrong = 0;
-        for (int y = 0; y < kScreenHeight && wrong < 5; ++y) {
-            for (int x = 0; x < kScreenWidth && wrong < 5; ++x) {
-                auto pixel = static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xffffff);
-                if (pixel != expected(x, y)) {
-                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << pixel << " not "
-                                  << expected(x, y);
-                    ++wrong;
-                }
-            }
-        }
-        XDestroyImage(image);
-    }
-
-    bool PixmapExists(Pixmap pixmap)
-    {
-        Window root;
-        int x, y;
-        unsigned width, height, border, depth;
-        xErrors = 0;
-        Status ok = XGetGeometry(connection_, pixmap, &root, &x, &y, &width, &height, &border, &depth);
-        XSync(connection_, False);
-        return ok && xErrors == 0;
-    }
+    const std::string display_ = DisplayName();
 
     static Picture MakePicture(int width, int height)
     {
@@ -125,15 +39,7 @@ protected:
         EXPECT_TRUE(picture) << error;
         return picture.value_or(Picture{});
     }
-
-    static vistrel::test::XvfbServer* server_;
-    static std::string display_;
-    Display* connection_ = nullptr;
-    Window root_ = None;
 };
-
-vistrel::test::XvfbServer* X11RootTest::server_ = nullptr;
-std::string X11RootTest::display_;
 
 TEST_F(X11RootTest, TiledFromTheOrigin)
 {
