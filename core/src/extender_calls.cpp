@@ -97,4 +97,10 @@ char* TimeSchedulationDescription(ExtenderHandle h, void* block)
     return fn ? fn(block) : nullptr;
 }
 
+gmem::Handle GetIcon(ExtenderHandle h, int resource, int size)
+{
+    auto fn = Bind<VistrelGetIconFn>(h, "GetIcon");
+    return fn ? fn(resource, size) : nullptr;
+}
+
 } // namespace vistrel::ext

@@ -79,6 +79,22 @@ typedef const char* (*VistrelTextFn)(void);   /* ID, version, description, short
 typedef void* (*VistrelGetDefParamsFn)(void); /* new fixed block, caller frees */
 typedef void (*VistrelSetMessageSinkFn)(VistrelMessageFn sink);
 
+/*
+ * Any kind, optional: GetIcon hands out one of the extender's small pictures
+ * by resource number. The list manager asks for the low 16 bits of a block's
+ * extender value (one icon per block of an entry's chain) and for 100, the
+ * extender's own icon. `size` is the edge in pixels the caller draws it at
+ * (16 in the list, 32 in the info dialog); the extender returns its closest
+ * square picture, which the caller scales when it differs.
+ *
+ * The result is a new movable block that the caller frees: a DIB with a
+ * 40-byte header, 32 bits per pixel, no colour table, bottom-up rows of
+ * blue, green, red, alpha (straight, not premultiplied). Null means the
+ * extender has no picture of that number; a missing export means the same.
+ */
+#define VISTREL_ICON_OWN 100
+typedef VistrelGlobal (*VistrelGetIconFn)(int resource, int size);
+
 /* Reader extenders: extensions, returnType (VistrelTextFn) and: */
 typedef VistrelGlobal (*VistrelReadFn)(const char* path, void* block); /* movable image or null */
 typedef const char* (*VistrelGetErrorFn)(void);

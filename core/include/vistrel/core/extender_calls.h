@@ -33,6 +33,10 @@ void* Setup(ExtenderHandle h, void* block);
 // A new fixed text the caller owns, or null.
 char* TimeSchedulationDescription(ExtenderHandle h, void* block);
 
+// A new movable 32-bit DIB of the extender's picture `resource`, about
+// `size` pixels square, owned by the caller; null when it has none.
+gmem::Handle GetIcon(ExtenderHandle h, int resource, int size);
+
 // Looks up any export by operation name (the prefix is added here).
 void* Lookup(ExtenderHandle h, const char* operation);
 
