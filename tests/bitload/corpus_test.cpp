@@ -1,6 +1,6 @@
 // The BMP Suite: good, questionable and bad files from the public test suite,
-// with decodes by two independent decoders. Read from the shared corpus next
-// to the repository; skipped when it is absent.
+// with decodes by two independent decoders, kept in tests/data/bmpsuite (or
+// wherever VISTREL_CORPUS_DIR points); skipped when it is absent.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
