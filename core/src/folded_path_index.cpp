@@ -71,7 +71,7 @@ std::size_t FoldedPathIndex::Find(std::string_view path, std::uint64_t hash) con
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const Slot& s = slots_[i];
-        if (s.entry == 0 || (s.hash == hash && EqualIgnoringCase(entries_[s.entry - 1].path, path)))
+        if (s.row == kEmpty || (s.hash == hash && EqualIgnoringCase(pathOf_(s.row), path)))
             return i;
     }
 }
@@ -82,10 +82,10 @@ void FoldedPathIndex::Rehash(std::size_t slotCount)
     slots_.assign(slotCount, Slot{});
     const std::size_t mask = slotCount - 1;
     for (const Slot& s : old) {
-        if (s.entry == 0)
+        if (s.row == kEmpty)
             continue;
         std::size_t i = s.hash & mask;
-        while (slots_[i].entry != 0)
+        while (slots_[i].row != kEmpty)
             i = (i + 1) & mask;
         slots_[i] = s;
     }
@@ -98,82 +98,28 @@ void FoldedPathIndex::Reserve(std::size_t paths)
         wanted *= 2;
     if (wanted > slots_.size())
         Rehash(wanted);
-    entries_.reserve(paths);
 }
 
-void FoldedPathIndex::Add(std::string_view path)
+void FoldedPathIndex::Add(std::uint32_t row, std::string_view path)
 {
     if ((size_ + 1) * 2 > slots_.size())
         Rehash(slots_.empty() ? 16 : slots_.size() * 2);
     const std::uint64_t hash = Hash(path);
     Slot& s = slots_[Find(path, hash)];
-    if (s.entry != 0) {
-        ++entries_[s.entry - 1].count;
+    if (s.row != kEmpty)
         return;
-    }
-    std::uint32_t entry;
-    if (!freeEntries_.empty()) {
-        entry = freeEntries_.back();
-        freeEntries_.pop_back();
-        entries_[entry - 1] = {std::string(path), 1};
-    } else {
-        entries_.push_back({std::string(path), 1});
-        entry = static_cast<std::uint32_t>(entries_.size());
-    }
-    s = {hash, entry};
+    s = {hash, row};
     ++size_;
 }
 
-void FoldedPathIndex::EraseSlot(std::size_t slot)
+bool FoldedPathIndex::Contains(std::string_view path) const
 {
-    // Backward-shift deletion: later members of the same run move up so
-    // every lookup still meets them before an empty slot.
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t hole = slot;
-    for (std::size_t i = (hole + 1) & mask; slots_[i].entry != 0; i = (i + 1) & mask) {
-        const std::size_t home = slots_[i].hash & mask;
-        // Move i into the hole unless its home lies cyclically in (hole, i].
-        const bool homeBetween = hole <= i ? (home > hole && home <= i) : (home > hole || home <= i);
-        if (!homeBetween) {
-            slots_[hole] = slots_[i];
-            hole = i;
-        }
-    }
-    slots_[hole] = Slot{};
+    return size_ != 0 && slots_[Find(path, Hash(path))].row != kEmpty;
 }
-
-void FoldedPathIndex::Remove(std::string_view path)
-{
-    if (size_ == 0)
-        return;
-    const std::size_t i = Find(path, Hash(path));
-    const std::uint32_t entry = slots_[i].entry;
-    if (entry == 0)
-        return;
-    Entry& e = entries_[entry - 1];
-    if (--e.count > 0)
-        return;
-    e.path = std::string();
-    freeEntries_.push_back(entry);
-    EraseSlot(i);
-    --size_;
-}
-
-std::uint32_t FoldedPathIndex::Count(std::string_view path) const
-{
-    if (size_ == 0)
-        return 0;
-    const std::uint32_t entry = slots_[Find(path, Hash(path))].entry;
-    return entry == 0 ? 0 : entries_[entry - 1].count;
-}
-
-bool FoldedPathIndex::Contains(std::string_view path) const { return Count(path) > 0; }
 
 void FoldedPathIndex::Clear()
 {
     slots_.clear();
-    entries_.clear();
-    freeEntries_.clear();
     size_ = 0;
 }
 

@@ -64,7 +64,8 @@ long ParseNumber(std::string_view text)
 }
 
 CWallpaperList::CWallpaperList(const CExtenderRegistry* registry)
-    : registry_(registry), clock_([] { return static_cast<std::int64_t>(std::time(nullptr)); })
+    : registry_(registry), clock_([] { return static_cast<std::int64_t>(std::time(nullptr)); }),
+      fileIndex_([this](std::uint32_t row) { return std::string_view(rows_[row][kColFile]); })
 {
 }
 
@@ -80,6 +81,7 @@ void CWallpaperList::FreeAll()
     chains_.clear();
     rows_.clear();
     fileIndex_.Clear();
+    fileIndexStale_ = false;
 }
 
 void CWallpaperList::Reset()
@@ -109,10 +111,8 @@ void CWallpaperList::SetSchedulerBlock(void* block, std::size_t bytes)
 
 void CWallpaperList::SetText(int index, int column, std::string text)
 {
-    if (column == kColFile) {
-        fileIndex_.Remove(rows_[index][kColFile]);
-        fileIndex_.Add(text);
-    }
+    if (column == kColFile)
+        fileIndexStale_ = true;
     rows_[index][column] = std::move(text);
     if (observer_)
         observer_->TextChanged(index, column);
@@ -120,7 +120,23 @@ void CWallpaperList::SetText(int index, int column, std::string text)
 
 void CWallpaperList::SetNumber(int index, int column, long value) { SetText(index, column, std::to_string(value)); }
 
-bool CWallpaperList::ContainsFile(std::string_view path) const { return fileIndex_.Contains(path); }
+bool CWallpaperList::ContainsFile(std::string_view path) const
+{
+    if (fileIndexStale_) {
+        fileIndex_.Clear();
+        fileIndex_.Reserve(rows_.size());
+        for (std::size_t i = 0; i < rows_.size(); ++i)
+            fileIndex_.Add(static_cast<std::uint32_t>(i), rows_[i][kColFile]);
+        fileIndexStale_ = false;
+    }
+    return fileIndex_.Contains(path);
+}
+
+void CWallpaperList::IndexRow(int index)
+{
+    if (!fileIndexStale_)
+        fileIndex_.Add(static_cast<std::uint32_t>(index), rows_[index][kColFile]);
+}
 
 void* CWallpaperList::BuildDefaultChain(std::string_view path, std::string_view type) const
 {
@@ -167,10 +183,9 @@ int CWallpaperList::InsertFiles(std::span<const std::string> paths, bool noDupli
     std::vector<Template> templates;
     int added = 0;
     for (const std::string& path : paths) {
-        if (noDuplicates && ContainsFile(path))
-            continue;
+        // Both refusals say nothing, so the cheaper test comes first.
         ExtenderHandle reader = registry_->FindReaderForFile(path);
-        if (!reader)
+        if (!reader || (noDuplicates && ContainsFile(path)))
             continue;
         auto t = templates.begin();
         while (t != templates.end() && t->reader != reader)
@@ -204,7 +219,7 @@ void CWallpaperList::AppendRow(const std::string& path, const std::string& type,
     int index = GetCount();
     chains_.push_back({chain, chainBytes});
     rows_.push_back(RowTexts{path, type, "0", "50", "0"});
-    fileIndex_.Add(path);
+    IndexRow(index);
     if (observer_)
         observer_->RowInserted(index);
 }
@@ -213,7 +228,7 @@ void CWallpaperList::DeleteEntry(int index)
 {
     if (index < 0 || index >= GetCount())
         return;
-    fileIndex_.Remove(rows_[index][kColFile]);
+    fileIndexStale_ = true; // the rows after it move up
     rows_.erase(rows_.begin() + index);
     if (index < static_cast<int>(chains_.size())) {
         gmem::Free(chains_[index].data);
@@ -366,8 +381,8 @@ void CWallpaperList::Reserve(std::size_t rows)
 
 void CWallpaperList::AppendLoadedRow(RowTexts texts)
 {
-    fileIndex_.Add(texts[kColFile]);
     rows_.push_back(std::move(texts));
+    IndexRow(GetCount() - 1);
     if (observer_)
         observer_->RowInserted(GetCount() - 1);
 }

@@ -129,6 +129,7 @@ private:
     long Number(int index, int column) const { return ParseNumber(rows_[index][column]); }
     void SetNumber(int index, int column, long value);
     gmem::Handle ReadWithChain(void* chain, std::size_t bytes, const std::string& path);
+    void IndexRow(int index);
     void AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes);
     void FreeAll();
 
@@ -138,7 +139,10 @@ private:
     std::vector<RowTexts> rows_;
     std::vector<Chain> chains_;
     // Folded File texts, for refusing duplicates without a search of every row.
-    FoldedPathIndex fileIndex_;
+    // Added to as rows are appended; rebuilt at the next look-up after rows
+    // were removed or renamed (mutable: looking up may rebuild it).
+    mutable FoldedPathIndex fileIndex_;
+    mutable bool fileIndexStale_ = false;
     std::uint8_t* scheduler_ = nullptr;
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
