@@ -1,35 +1,13 @@
 #include "vistrel/core/folded_path_index.h"
 
-#include <cstring>
+#include "vistrel/platform/ascii_fold.h"
 
 namespace vistrel {
 
 namespace {
 
-constexpr std::uint64_t kBytes(std::uint8_t b) { return 0x0101010101010101ull * b; }
-
-// ASCII capitals to small letters in all eight bytes at once; every other
-// byte (UTF-8 sequences included) stays as it is.
-constexpr std::uint64_t FoldWord(std::uint64_t x)
-{
-    const std::uint64_t low7 = x & kBytes(0x7F);
-    const std::uint64_t atLeastA = low7 + kBytes(0x80 - 'A');
-    const std::uint64_t pastZ = low7 + kBytes(0x80 - 'Z' - 1);
-    const std::uint64_t capital = (atLeastA ^ pastZ) & ~x & kBytes(0x80);
-    return x | (capital >> 2);
-}
-
-static_assert(FoldWord(0x4142'5A5B'6061'7A40ull) == 0x6162'7A5B'6061'7A40ull);
-static_assert(FoldWord(kBytes(0xC1)) == kBytes(0xC1), "bytes above 127 are not letters");
-
-// Word `i` of the text; the last one padded with zero bytes.
-std::uint64_t LoadWord(const char* text, std::size_t length, std::size_t i)
-{
-    std::uint64_t word = 0;
-    const std::size_t at = i * 8;
-    std::memcpy(&word, text + at, length - at < 8 ? length - at : 8);
-    return word;
-}
+using platform::ascii::FoldWord;
+using platform::ascii::LoadWord;
 
 constexpr std::uint64_t Mix(std::uint64_t h)
 {

@@ -2,6 +2,8 @@
 // names and the switch tests use to examine every entry.
 #include "vistrel/platform/folder_listing.h"
 
+#include "vistrel/platform/ascii_fold.h"
+
 #include <algorithm>
 
 namespace vistrel::platform {
@@ -28,21 +30,14 @@ void FolderListing::SortByName()
               [this](const Entry& a, const Entry& b) { return LessIgnoringCase(Name(a), Name(b)); });
 }
 
-namespace {
-
-constexpr unsigned char FoldAscii(unsigned char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
-}
-
-} // namespace
-
 int CompareIgnoringCase(std::string_view a, std::string_view b)
 {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
-        unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
+    // Eight bytes at a time: listings sort every folder a walk reads.
+    const std::size_t common = std::min(a.size(), b.size());
+    const std::size_t words = (common + 7) / 8;
+    for (std::size_t i = 0; i < words; ++i) {
+        std::uint64_t x = ascii::InReadingOrder(ascii::FoldWord(ascii::LoadWord(a.data(), common, i)));
+        std::uint64_t y = ascii::InReadingOrder(ascii::FoldWord(ascii::LoadWord(b.data(), common, i)));
         if (x != y)
             return x < y ? -1 : 1;
     }
