@@ -31,7 +31,10 @@ inline std::uint64_t LoadWord(const char* text, std::size_t length, std::size_t 
 {
     std::uint64_t word = 0;
     const std::size_t at = i * 8;
-    std::memcpy(&word, text + at, length - at < 8 ? length - at : 8);
+    if (length - at >= 8)
+        std::memcpy(&word, text + at, 8); // one load, not a call
+    else
+        std::memcpy(&word, text + at, length - at);
     return word;
 }
 
