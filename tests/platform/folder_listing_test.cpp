@@ -71,7 +71,7 @@ TEST(FolderListing, AMissingFolderListsNothingAndAListingIsReusable)
     FolderListing listing;
     EXPECT_FALSE(listing.Read(dir.File("missing")));
     EXPECT_EQ(listing.Size(), 0u);
-    EXPECT_FALSE(listing.Read(""));
+    EXPECT_FALSE(listing.Read("")) << "an empty path is not the current folder";
     ASSERT_TRUE(listing.Read(dir.File("big")));
     EXPECT_EQ(listing.Size(), 300u);
     ASSERT_TRUE(listing.Read(dir.File("small")));
@@ -92,9 +92,9 @@ TEST_P(FolderListingTypes, ListsEveryEntryButDotsSortedIgnoringCase)
                                   {"b.bmp", false, false, false},   {"folder", true, false, false},
                                   {"Zeta.txt", false, false, false}};
 #ifdef _WIN32
-    // Windows keeps the file system's order and marks hidden entries by
-    // attribute, not by name.
-    EXPECT_EQ(listing.Size(), expected.size());
+    // Windows keeps the file system's order, marks hidden entries by
+    // attribute, not by name, and "A.BMP" is "a.bmp" there.
+    EXPECT_EQ(listing.Size(), expected.size() - 1);
 #else
     EXPECT_EQ(Entries(listing), expected);
 #endif

@@ -10,6 +10,10 @@ bool FolderListing::Read(const std::string& folder)
 {
     entries_.clear();
     names_.clear();
+    // An empty path names no folder; the pattern alone would search the
+    // current folder (and a lone "\\*.*" the current drive).
+    if (folder.empty())
+        return false;
     std::string pattern = folder;
     if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/')
         pattern += '\\';
