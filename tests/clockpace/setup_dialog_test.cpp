@@ -137,6 +137,7 @@ TEST_F(TimeSchedulingDialog, TheUpDownControlsStepTheirFieldWithinItsRange)
         QWidget* minutesUpDown = Control<QWidget>(d, 2005);
         QToolButton* up = minutesUpDown->findChild<QToolButton*>("up");
         ASSERT_TRUE(up);
+        EXPECT_TRUE(up->isVisible());
         up->click();
         EXPECT_EQ(Control<QLineEdit>(d, 2001)->text(), "31");
         Type(d, 2001, "59");

@@ -50,6 +50,7 @@ public:
             b->setFocusPolicy(Qt::NoFocus);
             b->setObjectName(step > 0 ? "up" : "down");
             connect(b, &QToolButton::clicked, this, [this, step] { Step(step); });
+            layout->addWidget(b);
         }
         buddy_->installEventFilter(this);
     }

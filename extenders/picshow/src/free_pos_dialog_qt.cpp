@@ -290,6 +290,7 @@ private:
         auto* ok = new QPushButton("OK", this);
         SetControlId(ok, kIdOk);
         ok->setDefault(true);
+        ok->setFocus(); // the fields are read-only: start on the button Enter presses
         auto* cancel = new QPushButton("Cancel", this);
         SetControlId(cancel, kIdCancel);
         cancel->setAutoDefault(false);
