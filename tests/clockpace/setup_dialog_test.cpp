@@ -156,6 +156,18 @@ TEST_F(TimeSchedulingDialog, TheUpDownControlsStepTheirFieldWithinItsRange)
     EXPECT_EQ(Minutes(), 59u);
 }
 
+// A block too small to hold the interval (a damaged list) gets no dialog:
+// OK would write past its end.
+TEST_F(TimeSchedulingDialog, ABlockTooSmallForTheIntervalOpensNoDialog)
+{
+    WriteU32(block, 56);
+    std::string before = Bytes();
+    bool shown = WithModalDialog(
+        "2001", [](QDialog& d) { d.accept(); }, [&] { EXPECT_EQ(ext::Setup(scheduler, block), block); });
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(Bytes(), before);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
