@@ -5,6 +5,7 @@
 #include "vistrel/core/extender_calls.h"
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/dib/dib.h"
+#include "vistrel/platform/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,7 @@ class ExtenderIcons : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(registry.LoadExtenders(BinDir().string() + "/"));
+        ASSERT_TRUE(registry.LoadExtenders(BinDir().string() + platform::PathSeparator()));
         reader = registry.FindExtenderById("R0001-BITLOAD                ");
         viewer = registry.FindExtenderById("V0001-PICSHOW                ");
         ASSERT_TRUE(reader && viewer);
