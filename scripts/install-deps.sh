@@ -10,12 +10,14 @@ packages=(
   libgtest-dev googletest
   libx11-dev libxrandr-dev libxext-dev libx11-6 libxrandr2 libxext6
   qt6-base-dev libgl-dev
+  dpkg-dev file
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(
     xvfb xdotool trayer x11-utils xauth
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
+    desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
   )
 fi
 

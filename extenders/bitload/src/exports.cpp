@@ -3,6 +3,7 @@
 // in the reader library so that tools can use it without loading the module.
 #include <cstring>
 
+#include "icon.h"
 #include "vistrel/bitload/read_dib.h"
 #include "vistrel/dib/dib.h"
 #include "vistrel_extender.h"
@@ -56,3 +57,6 @@ VISTREL_OPERATION(void*, GetDefParams)(void)
     vistrel::dib::StoreU32(bytes + VISTREL_BLOCK_HEADER_BYTES, 1);
     return block;
 }
+
+// Its own picture, 100: the number every reader block carries.
+VISTREL_OPERATION(VistrelGlobal, GetIcon)(int resource, int size) { return bitload::ReaderIcon(resource, size); }

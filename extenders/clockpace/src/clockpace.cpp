@@ -52,3 +52,6 @@ VISTREL_OPERATION(int, DaemonFunction)(void* block)
 {
     return clockpace::IsChangeDue(static_cast<std::uint8_t*>(block), clockpace::LocalTicksNow()) ? 1 : 0;
 }
+
+// The program's message sink, for the setup dialog's messages.
+VISTREL_OPERATION(void, SetMessageSink)(VistrelMessageFn sink) { clockpace::SetSetupMessageSink(sink); }

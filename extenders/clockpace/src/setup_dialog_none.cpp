@@ -5,4 +5,6 @@ namespace clockpace {
 
 bool RunSetupDialog(std::uint8_t*) { return false; }
 
+void SetSetupMessageSink(VistrelMessageFn) {}
+
 } // namespace clockpace

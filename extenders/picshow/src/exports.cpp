@@ -1,6 +1,7 @@
 // Picshow, the viewer extender: composes each image for the screen in one of
 // five modes, writes it as the wallpaper file and hands it to the desktop.
 #include "free_pos_dialog.h"
+#include "icons.h"
 #include "show.h"
 #include "viewer_block.h"
 
@@ -71,3 +72,6 @@ VISTREL_OPERATION(std::uint32_t, MenuFlagsPosition)(void* block)
     auto* bytes = static_cast<const std::uint8_t*>(block);
     return picshow::IsViewerBlock(bytes) ? picshow::MenuFlags(bytes) : 1;
 }
+
+// The picture of each mode (the block's extender value), 1005 to 1009.
+VISTREL_OPERATION(VistrelGlobal, GetIcon)(int resource, int size) { return picshow::ModeIcon(resource, size); }

@@ -270,6 +270,14 @@ int CommandMode(Context& c, const std::vector<std::string>& args)
             names += (names.empty() ? "" : ", ") + o;
         return UsageError("\"" + args.back() + "\" names no single viewer command (" + names + ")");
     }
+    // A command whose text ends in "..." opens the extender's dialog, which
+    // has no window to show in here: refuse it rather than report a change.
+    std::string text = MenuCommands(extender)[static_cast<std::size_t>(command)];
+    if (text.size() >= 3 && text.compare(text.size() - 3, 3, "...") == 0) {
+        std::cerr << "vistrelctl: \"" << text
+                  << "\" opens a dialog, which vistrelctl cannot show; choose it in the list manager\n";
+        return kUsage;
+    }
     std::vector<std::string> rowArgs(args.begin(), args.end() - 1);
     int changed = 0;
     int rc = ChangeRows(c, rowArgs, true, [&](CWallpaperList& list, const std::set<int>& rows) {

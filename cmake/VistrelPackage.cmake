@@ -1,0 +1,44 @@
+# `cpack -G DEB` in the build folder makes vistrel_<version>_<arch>.deb of
+# everything `cmake --install` puts in place, for the prefix /usr: programs
+# and extenders in /usr/lib/vistrel, links in /usr/bin, the scheduler's login
+# entry in /etc/xdg/autostart, the menu entry, file type and icons in
+# /usr/share. Debian's own triggers refresh the desktop, file-type and icon
+# caches when it is installed, so the package needs no scripts.
+set(VISTREL_PACKAGE_MAINTAINER "Vistrel developers <vistrel@invalid>"
+  CACHE STRING "Maintainer named in the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vistrel)
+set(CPACK_PACKAGE_VENDOR "Vistrel developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${VISTREL_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "automatic desktop wallpaper changer")
+set(CPACK_PACKAGE_DESCRIPTION "Vistrel changes the desktop wallpaper by itself. You keep an image list - picture
+files, each with a priority and two counters - in a list file (.vist); the tray
+scheduler changes the wallpaper to the next picture whenever the list's schedule
+says so, in each picture's own mode (tile, centre, fit, proportioned fit, free
+position). The list manager Vistrel edits the lists, vistrelctl works on them
+from the command line. Pictures are read, composed and installed by plug-in
+extenders. Works on bare X11 and on GNOME, Cinnamon, MATE, KDE Plasma, XFCE,
+LXQt and sway.")
+# Install rules that write absolute places (/etc/xdg/autostart) need the
+# staging folder as DESTDIR and the real prefix, whatever prefix the build
+# was configured with.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries the programs and extenders link (Qt, X11, libc, ...), as
+# dpkg-shlibdeps finds them; the tools the desktops' wallpaper backends call
+# come with those desktops.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The login entry is configuration: kept as the administrator changed it.
+file(WRITE ${CMAKE_BINARY_DIR}/cpack/conffiles "/etc/xdg/autostart/vistrel-scheduler.desktop\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/cpack/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)
