@@ -65,8 +65,8 @@ long ParseNumber(std::string_view text)
         negative = text[i++] == '-';
     long value = 0;
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        if (value > (2147483647L - (text[i] - '0')) / 10)
-            return negative ? -2147483647L - 1 : 2147483647L;
+        if (value > (kLargestNumber - (text[i] - '0')) / 10)
+            return negative ? -kLargestNumber - 1 : kLargestNumber;
         value = value * 10 + (text[i] - '0');
     }
     return negative ? -value : value;
@@ -207,12 +207,18 @@ void CWallpaperList::MarkShown(int index)
     long shown = Number(index, kColShown);
     long priority = Number(index, kColPriority);
     if (random_ != 0)
-        SetNumber(index, kColShown, shown + 1 <= priority ? shown + 1 : priority);
+        SetNumber(index, kColShown, shown < priority ? shown + 1 : priority);
     else
         SetNumber(index, kColShown, priority);
 }
 
-void CWallpaperList::CountShow(int index) { SetNumber(index, kColTotal, Number(index, kColTotal) + 1); }
+void CWallpaperList::CountShow(int index)
+{
+    // Column numbers read as at most 2147483647 (where long has 32 bits, its
+    // largest value): a count that got there stays there.
+    long total = Number(index, kColTotal);
+    SetNumber(index, kColTotal, total < kLargestNumber ? total + 1 : kLargestNumber);
+}
 
 bool CWallpaperList::IsExhausted(int index) const
 {

@@ -38,7 +38,9 @@ public:
 const std::array<std::string_view, kColumnCount>& ColumnHeaders();
 
 // A decimal column text as a number: leading blanks and a sign allowed,
-// anything else (or nothing) counts as 0.
+// anything else (or nothing) counts as 0. Values beyond 32 bits are held at
+// -2147483648 and kLargestNumber, the same on every platform.
+inline constexpr long kLargestNumber = 2147483647L;
 long ParseNumber(std::string_view text);
 
 class CWallpaperList {
