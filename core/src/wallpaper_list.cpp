@@ -24,6 +24,15 @@ std::string Folded(std::string_view text)
     return folded;
 }
 
+// A block's ID without its padding blanks, for messages.
+std::string TrimmedId(const void* block)
+{
+    std::string_view id = BlockId(block);
+    while (!id.empty() && id.back() == ' ')
+        id.remove_suffix(1);
+    return std::string(id);
+}
+
 // Keeps a chain attached for a scope and always hands the buffer back to the
 // slot it came from, even when edits moved it.
 class AttachedChain {
@@ -270,33 +279,41 @@ int CWallpaperList::PickNext()
 
 bool CWallpaperList::ChangeNow(int index)
 {
+    changeError_.clear();
     if (!registry_ || index < 0 || index >= GetCount())
         return false;
     const std::string path = rows_[index][kColFile];
+    auto fail = [&](std::string_view what, ExtenderHandle whoSays = nullptr) {
+        const char* why = whoSays ? ext::GetError(whoSays) : nullptr;
+        changeError_ = path + " " + std::string(what) + (why && *why ? std::string(": ") + why : std::string());
+        return false;
+    };
     MarkShown(index);
     if (index >= static_cast<int>(chains_.size()))
-        return false; // a row whose chain never loaded
+        return fail("has no reader and viewer in the list"); // a row whose chain never loaded
     AttachedChain chain(chains_[index].data, chains_[index].bytes);
     const int count = chain->GetCount();
     if (count < 2)
-        return false;
+        return fail("has no reader and viewer in the list");
     std::uint8_t* readerBlock = chain->GetBlock(0);
     std::uint8_t* viewerBlock = chain->GetBlock(count - 1);
     ExtenderHandle reader = registry_->FindExtenderById(BlockId(readerBlock));
     ExtenderHandle viewer = registry_->FindExtenderById(BlockId(viewerBlock));
-    if (!registry_->IsReader(reader) || !registry_->IsViewer(viewer))
-        return false;
+    if (!registry_->IsReader(reader))
+        return fail("needs the reader extender " + TrimmedId(readerBlock) + ", which is not installed");
+    if (!registry_->IsViewer(viewer))
+        return fail("needs the viewer extender " + TrimmedId(viewerBlock) + ", which is not installed");
     gmem::Handle image = ext::Read(reader, path.c_str(), readerBlock);
     if (!image)
-        return false;
+        return fail("could not be read", reader);
     if (count > 2) {
         ShowMessage("ChangeNow - (Subitems... Work in progress...", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
         gmem::Free(image);
-        return false;
+        return fail("has middle extenders, which cannot be used yet");
     }
     if (!ext::Show(viewer, image, viewerBlock)) {
         gmem::Free(image);
-        return false;
+        return fail("could not be shown", viewer);
     }
     CountShow(index);
     return true;

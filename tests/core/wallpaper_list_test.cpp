@@ -236,10 +236,17 @@ TEST_F(ListWithExtenders, FailedShowLeavesShownAdvancedAndTotalAlone)
     EXPECT_FALSE(list.ChangeNow(0));
     EXPECT_EQ(list.GetText(0, kColTotal), "0");
     EXPECT_EQ(list.GetText(0, kColShown), "50");
+    EXPECT_EQ(list.LastChangeError(), "/pictures/sea.bmp could not be shown: this block says 0xBAD")
+        << "the viewer's own reason";
 
     ASSERT_TRUE(list.InsertFile("/pictures/unreadable.bmp", true));
     EXPECT_FALSE(list.ChangeNow(1));
     EXPECT_EQ(list.GetText(1, kColShown), "50");
+    EXPECT_EQ(list.LastChangeError(), "/pictures/unreadable.bmp could not be read") << "a reader that gives no reason";
+
+    ASSERT_TRUE(list.InsertFile("/pictures/hill.bmp", true));
+    ASSERT_TRUE(list.ChangeNow(2));
+    EXPECT_EQ(list.LastChangeError(), "");
 }
 
 TEST_F(ListWithExtenders, ChangeNowRefusesShortAndMiddleChains)

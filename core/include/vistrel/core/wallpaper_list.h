@@ -89,6 +89,9 @@ public:
     // Marks the entry shown, reads it with its reader and has its viewer show
     // it; true when the wallpaper changed (Total is counted then).
     bool ChangeNow(int index);
+    // Why the last ChangeNow failed, naming the file and, where the reader or
+    // viewer says, its reason ("getError"); empty after a success.
+    const std::string& LastChangeError() const { return changeError_; }
 
     // The entry's or a file's image, owned by the caller, or null. Counters stay.
     gmem::Handle ReadEntryImage(int index);
@@ -136,6 +139,7 @@ private:
     std::uint8_t* scheduler_ = nullptr;
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
+    std::string changeError_;
 };
 
 } // namespace vistrel
