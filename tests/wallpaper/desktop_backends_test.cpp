@@ -108,6 +108,8 @@ protected:
     test::ScopedEnvironment path_{"PATH", bin_.string()};
     test::ScopedEnvironment logVariable_{"VISTREL_FAKE_LOG", log_.string()};
     test::ScopedEnvironment fail_{"VISTREL_FAKE_FAIL", std::nullopt};
+    // No X server to look for desktop windows on: the tools are trusted.
+    test::ScopedEnvironment display_{"DISPLAY", std::nullopt};
 };
 
 TEST_F(DesktopToolsTest, GnomeGetsAFreshFileEachTime)
