@@ -1,11 +1,13 @@
 // Fuzz entry point of the bitmap reader: any bytes as a file, then what the
-// viewer does with a read image (widening, both scaling modes). Built for
-// libFuzzer with clang, and replayed over the corpus by the tests.
+// viewer does with a read image (expanding for a display, widening, both
+// scaling modes). Built for libFuzzer with clang, and replayed over the
+// corpus by the tests.
 #include <cstddef>
 #include <cstdint>
 
 #include "vistrel/bitload/read_dib.h"
 #include "vistrel/dib/convert.h"
+#include "vistrel/dib/expand.h"
 #include "vistrel/dib/scale.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -14,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     gmem::Handle dib = vistrel::bitload::ReadDIBFromMemory(data, size);
     if (!dib)
         return 0;
-    gmem::Owner rgb(vistrel::dib::DIBTo24(dib)); // takes dib
+    gmem::Owner expanded(vistrel::dib::ExpandDIBTo24(dib)); // as a display is given it
+    gmem::Owner rgb(vistrel::dib::DIBTo24(dib));            // takes dib
     if (!rgb)
         return 0;
     // Sizes from the input's last bytes, so the fuzzer steers them too.

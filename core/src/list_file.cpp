@@ -34,14 +34,20 @@ ListLoadStatus LoadBody(CWallpaperList& list, ArchiveReader& in)
     std::string_view block;
     if (!in.Int32(blockLength) || !in.Bytes(blockLength, block))
         return StatusOf(in);
-    // The block must be one whole block whose own size is the stored length:
-    // the scheduler extender reads its fields by that size.
-    if (!BlockFits(block.data(), block.size()) || BlockSize(block.data()) != blockLength)
-        return ListLoadStatus::Damaged;
-    void* scheduler = GlobalCopy(block);
-    if (!scheduler)
-        return ListLoadStatus::NoMemory;
-    list.SetSchedulerBlock(scheduler, blockLength);
+    if (blockLength == 0) {
+        // A list kept without a scheduler block (none was loaded when it was
+        // written) stores length 0 and nothing else; it has no schedule.
+        list.SetSchedulerBlock(nullptr, 0);
+    } else {
+        // The block must be one whole block whose own size is the stored
+        // length: the scheduler extender reads its fields by that size.
+        if (!BlockFits(block.data(), block.size()) || BlockSize(block.data()) != blockLength)
+            return ListLoadStatus::Damaged;
+        void* scheduler = GlobalCopy(block);
+        if (!scheduler)
+            return ListLoadStatus::NoMemory;
+        list.SetSchedulerBlock(scheduler, blockLength);
+    }
 
     std::uint32_t rows = 0, columns = 0;
     if (!in.Int32(rows) || !in.Int32(columns))

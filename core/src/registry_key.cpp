@@ -56,7 +56,7 @@ bool CRegistryKey::ReadText(const std::string& name, std::string& destination)
         result_ = kFileNotFound;
         return false;
     }
-    if (value->size() + 1 > 200) {
+    if (value->size() + 1 > kTextBufferBytes) {
         result_ = kMoreData;
         return false;
     }

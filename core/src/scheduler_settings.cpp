@@ -1,9 +1,11 @@
 #include "vistrel/core/scheduler_settings.h"
 
 #include "vistrel/core/registry_key.h"
+#include "vistrel/platform/settings_store.h"
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace vistrel {
 
@@ -46,6 +48,8 @@ std::string ReadCurrentList()
     return file;
 }
 
+bool FitsCurrentList(const std::string& path) { return !path.empty() && path.size() + 1 <= kTextBufferBytes; }
+
 namespace {
 
 bool SameName(const std::string& a, const std::string& b)
@@ -62,13 +66,14 @@ std::string ValueName(std::size_t i) { return "File" + std::to_string(i + 1); }
 void RecentFileList::Load()
 {
     names_.clear();
-    CRegistryKey key;
-    if (!key.Open(kRecentFileListKey))
+    if (!platform::settings::KeyExists(kRecentFileListKey))
         return;
+    // Read from the store directly: the key helper's 200-byte buffer would
+    // drop long names, and the next Save would then delete them.
     for (std::size_t i = 0; i < kSize; ++i) {
-        std::string name;
-        if (key.ReadText(ValueName(i), name) && !name.empty())
-            names_.push_back(name);
+        std::optional<std::string> name = platform::settings::ReadText(kRecentFileListKey, ValueName(i));
+        if (name && !name->empty())
+            names_.push_back(*name);
     }
 }
 

@@ -15,6 +15,15 @@ namespace vistrel {
 
 namespace {
 
+// A block's ID without its padding blanks, for messages.
+std::string TrimmedId(const void* block)
+{
+    std::string_view id = BlockId(block);
+    while (!id.empty() && id.back() == ' ')
+        id.remove_suffix(1);
+    return std::string(id);
+}
+
 // Keeps a chain attached for a scope and always hands the buffer back to the
 // slot it came from, even when edits moved it.
 class AttachedChain {
@@ -56,8 +65,8 @@ long ParseNumber(std::string_view text)
         negative = text[i++] == '-';
     long value = 0;
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        if (value > (2147483647L - (text[i] - '0')) / 10)
-            return negative ? -2147483647L - 1 : 2147483647L;
+        if (value > (kLargestNumber - (text[i] - '0')) / 10)
+            return negative ? -kLargestNumber - 1 : kLargestNumber;
         value = value * 10 + (text[i] - '0');
     }
     return negative ? -value : value;
@@ -243,12 +252,18 @@ void CWallpaperList::MarkShown(int index)
     long shown = Number(index, kColShown);
     long priority = Number(index, kColPriority);
     if (random_ != 0)
-        SetNumber(index, kColShown, shown + 1 <= priority ? shown + 1 : priority);
+        SetNumber(index, kColShown, shown < priority ? shown + 1 : priority);
     else
         SetNumber(index, kColShown, priority);
 }
 
-void CWallpaperList::CountShow(int index) { SetNumber(index, kColTotal, Number(index, kColTotal) + 1); }
+void CWallpaperList::CountShow(int index)
+{
+    // Column numbers read as at most 2147483647 (where long has 32 bits, its
+    // largest value): a count that got there stays there.
+    long total = Number(index, kColTotal);
+    SetNumber(index, kColTotal, total < kLargestNumber ? total + 1 : kLargestNumber);
+}
 
 bool CWallpaperList::IsExhausted(int index) const
 {
@@ -300,33 +315,41 @@ int CWallpaperList::PickNext()
 
 bool CWallpaperList::ChangeNow(int index)
 {
+    changeError_.clear();
     if (!registry_ || index < 0 || index >= GetCount())
         return false;
     const std::string path = rows_[index][kColFile];
+    auto fail = [&](std::string_view what, ExtenderHandle whoSays = nullptr) {
+        const char* why = whoSays ? ext::GetError(whoSays) : nullptr;
+        changeError_ = path + " " + std::string(what) + (why && *why ? std::string(": ") + why : std::string());
+        return false;
+    };
     MarkShown(index);
     if (index >= static_cast<int>(chains_.size()))
-        return false; // a row whose chain never loaded
+        return fail("has no reader and viewer in the list"); // a row whose chain never loaded
     AttachedChain chain(chains_[index].data, chains_[index].bytes);
     const int count = chain->GetCount();
     if (count < 2)
-        return false;
+        return fail("has no reader and viewer in the list");
     std::uint8_t* readerBlock = chain->GetBlock(0);
     std::uint8_t* viewerBlock = chain->GetBlock(count - 1);
     ExtenderHandle reader = registry_->FindExtenderById(BlockId(readerBlock));
     ExtenderHandle viewer = registry_->FindExtenderById(BlockId(viewerBlock));
-    if (!registry_->IsReader(reader) || !registry_->IsViewer(viewer))
-        return false;
+    if (!registry_->IsReader(reader))
+        return fail("needs the reader extender " + TrimmedId(readerBlock) + ", which is not installed");
+    if (!registry_->IsViewer(viewer))
+        return fail("needs the viewer extender " + TrimmedId(viewerBlock) + ", which is not installed");
     gmem::Handle image = ext::Read(reader, path.c_str(), readerBlock);
     if (!image)
-        return false;
+        return fail("could not be read", reader);
     if (count > 2) {
         ShowMessage("ChangeNow - (Subitems... Work in progress...", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
         gmem::Free(image);
-        return false;
+        return fail("has middle extenders, which cannot be used yet");
     }
     if (!ext::Show(viewer, image, viewerBlock)) {
         gmem::Free(image);
-        return false;
+        return fail("could not be shown", viewer);
     }
     CountShow(index);
     return true;

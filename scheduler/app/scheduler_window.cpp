@@ -8,11 +8,11 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -96,7 +96,10 @@ void SchedulerWindow::RunCommand(int id)
     switch (id) {
     case ids::kCmdClose:
         if (cycle_.Busy()) {
-            // Chosen while a change or a load shows a message: close after it.
+            // Chosen while a change or a load runs (waiting between its
+            // attempts, or showing a message): it stops at its next wait,
+            // and the close follows.
+            cycle_.RequestStop();
             QTimer::singleShot(200, this, [this] { RunCommand(ids::kCmdClose); });
             break;
         }
@@ -154,7 +157,13 @@ void SchedulerWindow::ArmTimers(const TimerPlan& plan)
 
 void SchedulerWindow::Wait(std::chrono::milliseconds duration)
 {
-    QThread::msleep(static_cast<unsigned long>(duration.count()));
+    // Waits on a timer with the event loop running, so that the tray menu
+    // answers during the 101 attempts of a failing change (about 10 s) and
+    // the 3-second waits for a busy list file. Commands arriving meanwhile
+    // find the cycle busy; "Close Scheduler" stops it at the end of this wait.
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(duration.count()), &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void SchedulerWindow::ReportProblem(const std::string& text)

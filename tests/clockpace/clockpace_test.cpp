@@ -122,6 +122,35 @@ TEST(IntervalRule, HugeValuesAreCutNotOverflowed)
     EXPECT_EQ(text.rfind("Change Wallpaper every -2000000", 0), 0u) << text;
 }
 
+// A crafted block's interval can pass what 64 bits hold: it is held at the
+// largest interval rather than wrapping round to a short one. Every interval
+// that fits keeps its exact value.
+TEST(IntervalRule, IntervalsBeyond64BitsAreHeldAtTheLargest)
+{
+    std::uint8_t block[64];
+    clockpace::FillDefaultBlock(block);
+    const std::uint64_t start = clockpace::TicksFromCivil(2026, 12, 8, 10, 0, 0, 0);
+    const std::uint64_t tenYears = 10ull * 365 * 24 * 60 * clockpace::kTicksPerMinute;
+    auto dueAfter = [&](std::int32_t hours, std::int32_t minutes, std::uint64_t elapsed) {
+        SetInterval(block, hours, minutes);
+        WriteU32(block + 48, static_cast<std::uint32_t>(start));
+        WriteU32(block + 52, static_cast<std::uint32_t>(start >> 32));
+        return clockpace::IsChangeDue(block, start + elapsed);
+    };
+    // Wrapped modulo 2^64, this one would come every 1.8 minutes.
+    EXPECT_FALSE(dueAfter(512409557, 38, 10 * clockpace::kTicksPerMinute));
+    EXPECT_FALSE(dueAfter(2000000000, 0, tenYears));
+    EXPECT_FALSE(dueAfter(2000000000, 2000000000, tenYears));
+    EXPECT_FALSE(dueAfter(-2000000000, 0, tenYears)) << "a negative interval is a huge one, compared unsigned";
+    EXPECT_TRUE(dueAfter(2000000000, 0, 0 - clockpace::kTicksPerMinute)) << "a clock set back is still due at once";
+
+    // The largest hours that fit keep their exact interval.
+    const std::int32_t hours = 256204778;
+    const std::uint64_t interval = std::uint64_t{hours} * 60 * clockpace::kTicksPerMinute;
+    EXPECT_FALSE(dueAfter(hours, 0, interval));
+    EXPECT_TRUE(dueAfter(hours, 0, interval + 1));
+}
+
 TEST(IntervalRule, LocalTicksCountFrom1601)
 {
     EXPECT_EQ(clockpace::TicksFromCivil(1601, 1, 1, 0, 0, 0, 0), 0u);

@@ -93,6 +93,26 @@ TEST(ListFile, EmptyListAndRandomFlagsRoundTrip)
     }
 }
 
+// A list kept while no scheduler extender was there has no block: stored as
+// length 0, it reads back with its rows and no schedule, byte for byte.
+TEST(ListFile, AListWithoutASchedulerBlockReadsBack)
+{
+    CWallpaperList list;
+    MakeExample(list);
+    list.SetSchedulerBlock(nullptr, 0);
+    std::string bytes = StoreList(list);
+    ASSERT_EQ(bytes.size(), 240u - 64);
+    EXPECT_EQ(bytes.substr(14, 12), Int32(0) + Int32(0) + Int32(1));
+
+    CWallpaperList again;
+    again.SetSchedulerBlock(GlobalBlock("T0001-CLOCKPACE              ", 64), 64); // as Reset leaves it
+    ASSERT_EQ(LoadList(again, bytes), ListLoadStatus::Ok);
+    EXPECT_EQ(again.GetSchedulerBlock(), nullptr) << "the stored list has no schedule";
+    ASSERT_EQ(again.GetCount(), 1);
+    EXPECT_EQ(again.GetRow(0), list.GetRow(0));
+    EXPECT_EQ(StoreList(again), bytes);
+}
+
 TEST(ListArchive, StringLengthFormsAtTheirBoundaries)
 {
     struct Case {

@@ -83,6 +83,34 @@ TEST(RecentFileList, KeepsTenNamesMostRecentFirst)
     EXPECT_EQ(ReadCurrentList(), "/LISTS/5.vist");
 }
 
+// The 200-byte limit is the scheduler's reading of "File1" alone: the recent
+// list keeps every name it holds, and a save writes them all back.
+TEST(RecentFileList, KeepsNamesTooLongForTheScheduler)
+{
+    PrivateSettings settings;
+    const std::string longName = "/lists/" + std::string(213, 'n') + ".vist"; // 224 bytes
+    RecentFileList recent;
+    recent.Add(longName);
+    recent.Add("/lists/short.vist");
+    ASSERT_TRUE(recent.Save());
+
+    RecentFileList loaded;
+    loaded.Load();
+    EXPECT_EQ(loaded.Names(), (std::vector<std::string>{"/lists/short.vist", longName}));
+    loaded.Add("/lists/other.vist");
+    ASSERT_TRUE(loaded.Save());
+    RecentFileList again;
+    again.Load();
+    EXPECT_EQ(again.Names(), (std::vector<std::string>{"/lists/other.vist", "/lists/short.vist", longName}));
+
+    again.Add(longName);
+    ASSERT_TRUE(again.Save());
+    EXPECT_EQ(ReadCurrentList(), "") << "the scheduler cannot read it as File1";
+    EXPECT_FALSE(FitsCurrentList(longName));
+    EXPECT_FALSE(FitsCurrentList(std::string(200, 'a')));
+    EXPECT_TRUE(FitsCurrentList(std::string(199, 'a')));
+}
+
 TEST(SettingsStore, TwoWritersAtOnceKeepEachOthersValues)
 {
     PrivateSettings settings;

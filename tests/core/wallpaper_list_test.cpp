@@ -201,6 +201,31 @@ TEST_F(ListWithExtenders, ChangeNowReadsShowsAndCounts)
     chain.Detach();
 }
 
+// Counters come from the file as text: at the largest number they read as
+// (2147483647, the largest long where long has 32 bits) they stay there, on
+// every platform, instead of overflowing.
+TEST_F(ListWithExtenders, CountersStopAtTheLargestNumber)
+{
+    ASSERT_TRUE(list.InsertFile("/pictures/sea.bmp", true));
+    list.SetText(0, kColTotal, "2147483646");
+    ASSERT_TRUE(list.ChangeNow(0));
+    EXPECT_EQ(list.GetText(0, kColTotal), "2147483647");
+    for (const char* total : {"2147483647", "99999999999"}) {
+        list.SetText(0, kColTotal, total);
+        ASSERT_TRUE(list.ChangeNow(0));
+        EXPECT_EQ(list.GetText(0, kColTotal), "2147483647") << total;
+    }
+
+    list.SetRandom(1);
+    list.SetText(0, kColPriority, "2147483647");
+    list.SetText(0, kColShown, "2147483646");
+    list.MarkShown(0);
+    EXPECT_EQ(list.GetText(0, kColShown), "2147483647");
+    list.MarkShown(0);
+    EXPECT_EQ(list.GetText(0, kColShown), "2147483647");
+    EXPECT_TRUE(list.IsExhausted(0));
+}
+
 TEST_F(ListWithExtenders, FailedShowLeavesShownAdvancedAndTotalAlone)
 {
     ASSERT_TRUE(list.InsertFile("/pictures/sea.bmp", true));
@@ -211,10 +236,17 @@ TEST_F(ListWithExtenders, FailedShowLeavesShownAdvancedAndTotalAlone)
     EXPECT_FALSE(list.ChangeNow(0));
     EXPECT_EQ(list.GetText(0, kColTotal), "0");
     EXPECT_EQ(list.GetText(0, kColShown), "50");
+    EXPECT_EQ(list.LastChangeError(), "/pictures/sea.bmp could not be shown: this block says 0xBAD")
+        << "the viewer's own reason";
 
     ASSERT_TRUE(list.InsertFile("/pictures/unreadable.bmp", true));
     EXPECT_FALSE(list.ChangeNow(1));
     EXPECT_EQ(list.GetText(1, kColShown), "50");
+    EXPECT_EQ(list.LastChangeError(), "/pictures/unreadable.bmp could not be read") << "a reader that gives no reason";
+
+    ASSERT_TRUE(list.InsertFile("/pictures/hill.bmp", true));
+    ASSERT_TRUE(list.ChangeNow(2));
+    EXPECT_EQ(list.LastChangeError(), "");
 }
 
 TEST_F(ListWithExtenders, ChangeNowRefusesShortAndMiddleChains)

@@ -18,6 +18,7 @@ VISTREL_OPERATION(const char*, returnType)(void) { return "image"; }
 VISTREL_OPERATION(const char*, MenuDefinition)(void) { return "One\\\\Two"; }
 VISTREL_OPERATION(void*, GetDefParams)(void) { return FakeBlock("V0001-FAKEVIEW               ", 72); }
 VISTREL_OPERATION(int, FakeShowCount)(void) { return g_shows; }
+VISTREL_OPERATION(const char*, getError)(void) { return "this block says 0xBAD"; }
 VISTREL_OPERATION(const char*, FakeLastShown)(void) { return g_lastShown.c_str(); }
 
 VISTREL_OPERATION(int, show)(VistrelGlobal image, void* block)

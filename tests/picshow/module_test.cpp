@@ -251,6 +251,26 @@ TEST_F(Picshow, ShowThatTheDesktopRefusesFails)
     EXPECT_TRUE(pt::ReadDIB24(image)) << "the image is still the caller's";
     gmem::Free(image);
 }
+
+// The desktop still shows the previous picture after a refusal, and reads
+// the wallpaper file again at the next login: the file must hold that
+// picture, not the refused one.
+TEST_F(Picshow, ARefusedPictureLeavesThePreviousWallpaperFile)
+{
+    UseBackend("command", "false %f");
+    gmem::Handle image = pt::MakeDIB24(pt::Patterned(3, 3));
+    EXPECT_FALSE(ext::Show(viewer, image, block));
+    EXPECT_FALSE(fs::exists(WallpaperFile())) << "no file before, none after";
+
+    WriteFile(WallpaperFile(), "the previous wallpaper");
+    EXPECT_FALSE(ext::Show(viewer, image, block));
+    EXPECT_EQ(ReadFile(WallpaperFile()), "the previous wallpaper");
+    EXPECT_EQ(std::distance(fs::directory_iterator(WallpaperFile().parent_path()), fs::directory_iterator()), 1);
+
+    UseBackend("command", "true %f");
+    ASSERT_TRUE(ext::Show(viewer, image, block)) << ViewerError();
+    EXPECT_NE(ReadFile(WallpaperFile()), "the previous wallpaper");
+}
 #endif
 
 } // namespace

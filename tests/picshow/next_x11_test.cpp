@@ -180,6 +180,51 @@ TEST_F(NextOnX11, CenterShowsTheImagesInTheMiddle)
     ChangeTwice(list, Centred(small), Centred(large));
 }
 
+// Tile and Center install the reader's picture as read, run-length coded
+// included: the root shows it decoded.
+TEST_F(NextOnX11, RunLengthPicturesAreShownDecoded)
+{
+    const std::vector<std::uint32_t> palette = {0x102030, 0xF0E0D0, 0x00FF00, 0xFF00FF, 0x0000FF};
+    auto indices = [](int w, int h, int colours) {
+        std::vector<std::uint8_t> out(std::size_t(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                out[std::size_t(y) * w + x] = static_cast<std::uint8_t>((x / 3 + y / 2) % colours);
+        return out;
+    };
+    auto picture = [&](int w, int h, const std::vector<std::uint8_t>& index) {
+        pt::Picture p(w, h);
+        for (int i = 0; i < w * h; ++i)
+            p.pixels[i] = palette[index[i]];
+        return p;
+    };
+    const std::vector<std::uint8_t> eight = indices(61, 27, 5), four = indices(300, 9, 4);
+    std::string tiled = MakeList({File("rle8.bmp", pt::BitmapRunLength(8, 61, 27, palette, eight)),
+                                  File("rle4.bmp", pt::BitmapRunLength(4, 300, 9, palette, four))},
+                                 0);
+    ChangeTwice(tiled, Tiled(picture(61, 27, eight)), Tiled(picture(300, 9, four)));
+}
+
+TEST_F(NextOnX11, RunLengthPicturesAreCentredDecoded)
+{
+    const std::vector<std::uint32_t> palette = {0xABCDEF, 0x010203, 0x808080};
+    std::vector<std::uint8_t> eight(77 * 50), four(1030 * 20);
+    for (std::size_t i = 0; i < eight.size(); ++i)
+        eight[i] = static_cast<std::uint8_t>(i / 7 % 3);
+    for (std::size_t i = 0; i < four.size(); ++i)
+        four[i] = static_cast<std::uint8_t>(i / 300 % 3);
+    auto picture = [&](int w, int h, const std::vector<std::uint8_t>& index) {
+        pt::Picture p(w, h);
+        for (int i = 0; i < w * h; ++i)
+            p.pixels[i] = palette[index[i]];
+        return p;
+    };
+    std::string centred = MakeList({File("c8.bmp", pt::BitmapRunLength(8, 77, 50, palette, eight)),
+                                    File("c4.bmp", pt::BitmapRunLength(4, 1030, 20, palette, four))},
+                                   1);
+    ChangeTwice(centred, Centred(picture(77, 50, eight)), Centred(picture(1030, 20, four)));
+}
+
 TEST_F(NextOnX11, ProportionedFitScalesToTheScreen)
 {
     // Twice the screen, and a square twice the screen's height: both are

@@ -180,6 +180,30 @@ std::string Bitmap8(int width, int height, const std::vector<std::uint32_t>& pal
     return FileHeader(Dib8(width, height, palette, indices), 54 + 1024);
 }
 
+std::string BitmapRunLength(int bits, int width, int height, const std::vector<std::uint32_t>& palette,
+                            const std::vector<std::uint8_t>& indices)
+{
+    std::string table;
+    for (int i = 0; i < (1 << bits); ++i)
+        Put32(table, i < int(palette.size()) ? palette[i] : 0);
+    std::string codes;
+    for (int y = height - 1; y >= 0; --y) {
+        const std::uint8_t* row = &indices[std::size_t(y) * width];
+        for (int x = 0; x < width;) {
+            int run = 1;
+            while (x + run < width && run < 255 && row[x + run] == row[x])
+                ++run;
+            codes += static_cast<char>(run);
+            codes += static_cast<char>(bits == 4 ? row[x] << 4 | row[x] : row[x]);
+            x += run;
+        }
+        codes += std::string("\0\0", 2); // end of line
+    }
+    codes += std::string("\0\1", 2); // end of bitmap
+    return FileHeader(DibBytes(width, height, bits, bits == 4 ? 2 : 1, table, codes),
+                      54 + static_cast<std::uint32_t>(table.size()));
+}
+
 Picture BoxShrink(const Picture& picture, int fx, int fy)
 {
     Picture out(picture.width / fx, picture.height / fy);

@@ -51,6 +51,10 @@ std::optional<Picture> ParseBitmap24(const std::string& file);
 std::string Bitmap24(const Picture& picture);
 std::string Bitmap8(int width, int height, const std::vector<std::uint32_t>& palette,
                     const std::vector<std::uint8_t>& indices);
+// A run-length coded bitmap file of 8 or 4 bits: runs of equal indices,
+// each row ended by its own code.
+std::string BitmapRunLength(int bits, int width, int height, const std::vector<std::uint32_t>& palette,
+                            const std::vector<std::uint8_t>& indices);
 
 // Each fx x fy block of pixels averaged per channel, rounded half up: what
 // an exact integer shrink by area averaging gives.

@@ -4,6 +4,7 @@
 #include "vistrel/platform/files.h"
 #include "vistrel/platform/global_memory.h"
 #include "vistrel/platform/instance_lock.h"
+#include "vistrel/platform/process.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -113,3 +114,22 @@ TEST(InstanceLock, HeldUntilReleasedAndRaiseRequestsArrive)
     platform::InstanceLock later(name);
     EXPECT_TRUE(later.Acquire()) << "the name is free once the holder is gone";
 }
+
+#ifndef _WIN32
+// A program that writes much to both outputs is read on both at once, so it
+// never blocks on a full pipe; its error output is kept up to 64 KiB.
+TEST(Process, OutputAndErrorsAreCapturedTogether)
+{
+    std::string output, errors;
+    const char* script =
+        "i=0; while [ $i -lt 6000 ]; do echo out-line-$i; echo err-line-$i >&2; i=$((i+1)); done; exit 4";
+    EXPECT_EQ(platform::RunProgram("sh", {"-c", script}, &output, &errors), 4);
+    EXPECT_EQ(output.rfind("out-line-0\n", 0), 0u);
+    EXPECT_NE(output.find("out-line-5999\n"), std::string::npos);
+    EXPECT_EQ(errors.rfind("err-line-0\n", 0), 0u);
+    EXPECT_EQ(errors.size(), 64u * 1024);
+    errors.clear();
+    EXPECT_EQ(platform::RunProgram("sh", {"-c", "echo only-errors >&2"}, nullptr, &errors), 0);
+    EXPECT_EQ(errors, "only-errors\n");
+}
+#endif

@@ -37,7 +37,12 @@ public:
         plan = p;
         Add({HostEvent::Arm, 0, 0, {}});
     }
-    void Wait(std::chrono::milliseconds d) override { Add({HostEvent::Wait, static_cast<int>(d.count()), 0, {}}); }
+    void Wait(std::chrono::milliseconds d) override
+    {
+        Add({HostEvent::Wait, static_cast<int>(d.count()), 0, {}});
+        if (onWait)
+            onWait();
+    }
     void ReportProblem(const std::string& text) override { Add({HostEvent::Problem, 0, 0, text}); }
     bool StartProgram(const std::string& path) override
     {
@@ -58,6 +63,17 @@ public:
     std::function<void(const std::string&)> onStart;
     // Runs inside ShowStatus, as timers do inside a message box's event loop.
     std::function<void(int)> onStatus;
+    // Runs inside Wait, as the menu's commands do in the program's waits.
+    std::function<void()> onWait;
+    // The texts of the problems reported, in order.
+    std::vector<std::string> Problems() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& e : events)
+            if (e.kind == HostEvent::Problem)
+                texts.push_back(e.text);
+        return texts;
+    }
     // Long runs count events instead of keeping them.
     bool keepEvents = true;
     long eventCount = 0;

@@ -6,6 +6,7 @@
 #include "vistrel/core/registry_key.h"
 #include "vistrel/core/scheduler_settings.h"
 #include "vistrel/scheduler/resource_ids.h"
+#include "vistrel/scheduler/texts.h"
 
 #include <filesystem>
 
@@ -290,11 +291,77 @@ TEST_F(CycleTest, HundredAndOneFailuresSwitchItOff)
     EXPECT_EQ(ReadSchedulerSettings().active, 0u) << "\"Active\" 0 written";
     EXPECT_EQ(host.LastStatus(), std::make_pair(ids::kIconOff, ids::kStrOff));
     EXPECT_EQ(ShowCount(), 0);
+    // Told once, with the picture that failed last and that it is now off.
+    EXPECT_EQ(host.Problems(),
+              std::vector<std::string>{std::string(texts::kChangeGaveUp) + lists.File("unreadable-1.bmp") +
+                                       " could not be read." + std::string(texts::kNowOff)});
 
     host.Clear();
     DuePoll();
     EXPECT_EQ(host.Count(HostEvent::Wait), 0) << "an Off scheduler does not change";
     EXPECT_EQ(host.Count(HostEvent::TrayRefresh), 0);
+}
+
+TEST_F(CycleTest, AFailedChangeNowSaysWhyOnce)
+{
+    UseList(WriteList("a.vist", {"unreadable.bmp"}));
+    ASSERT_TRUE(WriteActive(0));
+    cycle->LoadAndArm();
+    host.Clear();
+    cycle->ChangeNowCommand();
+    EXPECT_EQ(host.Problems(), std::vector<std::string>{std::string(texts::kChangeGaveUp) +
+                                                        lists.File("unreadable.bmp") + " could not be read."})
+        << "already off: nothing is said of switching off";
+
+    // Nothing to change to: a poll stays silent, a Change Now says so.
+    std::string empty = WriteList("empty.vist", {});
+    UseList(empty);
+    ASSERT_TRUE(WriteActive(1));
+    cycle->LoadAndArm();
+    host.Clear();
+    DuePoll();
+    EXPECT_TRUE(host.Problems().empty());
+    cycle->ChangeNowCommand();
+    EXPECT_EQ(host.Problems(), std::vector<std::string>{std::string(texts::kListEmpty) + empty});
+    EXPECT_EQ(ReadSchedulerSettings().active, 1u) << "an empty list does not switch it off";
+}
+
+// The program waits with its event loop running, so "Close Scheduler" can
+// arrive between two attempts: the attempts stop there, the scheduler is not
+// switched off, and the close saves the list.
+TEST_F(CycleTest, AStopBetweenAttemptsEndsTheChangeAndClosesWithASave)
+{
+    std::string path = WriteList("a.vist", {"unreadable-1.bmp", "unreadable-2.bmp"});
+    UseList(path);
+    cycle->LoadAndArm();
+    host.Clear();
+    int waits = 0;
+    host.onWait = [&] {
+        if (++waits == 5) {
+            EXPECT_TRUE(cycle->Busy());
+            cycle->RequestStop();
+        }
+    };
+    cycle->ChangeNowCommand();
+    host.onWait = nullptr;
+    EXPECT_EQ(host.Count(HostEvent::Wait, 100), 5) << "no attempt after the stop";
+    EXPECT_EQ(host.Count(HostEvent::Status, ids::kIconChanging), 4);
+    EXPECT_EQ(ReadSchedulerSettings().active, 1u);
+    EXPECT_TRUE(host.Problems().empty());
+    EXPECT_FALSE(cycle->Busy());
+    int writes = files.writes;
+    cycle->Close();
+    EXPECT_EQ(files.writes, writes + 1) << "the close still saves";
+}
+
+TEST_F(CycleTest, AStopEndsTheWaitsForABusyFile)
+{
+    UseList(WriteList("a.vist", {"a.bmp"}));
+    files.busyReads = 1000;
+    host.onWait = [&] { cycle->RequestStop(); };
+    cycle->LoadAndArm();
+    EXPECT_EQ(files.reads, 1);
+    EXPECT_EQ(host.Count(HostEvent::Wait, 3000), 1);
 }
 
 TEST_F(CycleTest, OneGoodEntryAmongFailuresIsFoundAndKeepsItOn)

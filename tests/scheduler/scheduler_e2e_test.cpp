@@ -143,6 +143,15 @@ TEST_F(SchedulerOnADesktop, ChangesDocksObeysItsMenuAndSavesOnClose)
     EXPECT_TRUE(Eventually([&] { return session->DockedTrayIcon().has_value(); }, 15s))
         << "the tray icon is docked in trayer";
     EXPECT_TRUE(Eventually([&] { return Showing() == 0; }, 15s)) << "the first poll shows the first entry";
+    if (auto icon = session->DockedTrayIcon()) {
+        // The icon's transparent corner shows the tray's own background (an
+        // XEmbed tray without an alpha visual), not a black square.
+        auto corner = session->RootPixel(icon->first - 11, icon->second - 11);
+        auto other = session->RootPixel(icon->first + 10, icon->second - 11);
+        ASSERT_TRUE(corner && other);
+        EXPECT_NE(*corner, 0u);
+        EXPECT_EQ(*corner, *other);
+    }
 
     // A second start ends at once and leaves the first running.
     Child second = StartScheduler();

@@ -1,11 +1,19 @@
 // The tray icon's menu, status and mouse handling
 // on Qt's offscreen platform.
 #include "artwork.h"
+#include "scheduler_window.h"
 #include "system_tray.h"
+#include "test_support.h"
+#include "vistrel/core/extender_calls.h"
+#include "vistrel/core/list_file.h"
+#include "vistrel/core/scheduler_settings.h"
 #include "vistrel/scheduler/resource_ids.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -80,6 +88,53 @@ TEST_F(TrayTest, TheFourStatusIconsAreDrawnAndTellApart)
     }
     EXPECT_TRUE(StatusIcon(999).isNull());
     EXPECT_FALSE(StartUpPicture().isNull());
+}
+
+// A change whose every attempt fails takes about 10 s (101 waits of 100 ms).
+// The program waits on timers meanwhile: its event loop runs, and "Close
+// Scheduler" ends the attempts and the program at once, with a save.
+TEST(SchedulerWindowTest, TheMenuAnswersDuringTheAttemptsAndCloseEndsThem)
+{
+    test::PrivateSettings settings;
+    test::ProgramDir dir;
+    dir.AddStandardFakes();
+    test::TempDir lists;
+    CExtenderRegistry registry;
+    ASSERT_TRUE(registry.LoadExtenders(dir.Folder()));
+    std::string list = lists.File("a.vist");
+    {
+        CWallpaperList entries(&registry);
+        entries.Reset();
+        for (const char* name : {"unreadable-1.bmp", "unreadable-2.bmp"})
+            ASSERT_TRUE(entries.InsertFile(lists.File(name), false));
+        std::string error;
+        ASSERT_TRUE(WriteListFile(list, entries, error)) << error;
+    }
+    std::filesystem::create_hard_link(list, lists.File("before.vist"));
+    RecentFileList recent;
+    recent.Add(list);
+    ASSERT_TRUE(recent.Save());
+    auto reads =
+        reinterpret_cast<int (*)()>(ext::Lookup(registry.Extenders(ExtenderKind::Reader).at(0), "FakeReadCount"));
+    const int readsBefore = reads();
+
+    SchedulerWindow window(registry, dir.Folder(), WindowTiming{0, 60000});
+    int readsWhenClosing = -1;
+    QTimer::singleShot(200, &window, [&] { window.RunCommand(ids::kCmdChangeNow); });
+    QTimer::singleShot(700, &window, [&] {
+        readsWhenClosing = reads() - readsBefore;
+        window.RunCommand(ids::kCmdClose);
+    });
+    QTimer::singleShot(15000, [] { QApplication::exit(2); }); // never hang the suite
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_LT(clock.elapsed(), 3000) << "closed during the attempts, not after them";
+    EXPECT_GT(readsWhenClosing, 0) << "the close came while the attempts ran";
+    EXPECT_LT(reads() - readsBefore, 20) << "no attempts after the close";
+    EXPECT_EQ(ReadSchedulerSettings().active, 1u) << "closing is no reason to switch off";
+    // A save replaces the file: the second name keeps the old one.
+    EXPECT_FALSE(std::filesystem::equivalent(list, lists.File("before.vist"))) << "the close saved the list";
 }
 
 // The widgets need an application for the whole run; it must go before the

@@ -28,7 +28,9 @@ TEST(VistrelctlMode, ADialogCommandIsRefusedAndChangesNothing)
     };
     std::string list = work.File("L.vist");
     ASSERT_EQ(run({"new", list}), 0);
-    ASSERT_EQ(run({"add", list, "/p/1.bmp", "/p/2.bmp"}), 0);
+    for (const char* name : {"1.bmp", "2.bmp"})
+        WriteFile(work.Path() / name, "x");
+    ASSERT_EQ(run({"add", list, work.File("1.bmp"), work.File("2.bmp")}), 0);
     ASSERT_EQ(run({"mode", list, "2", "fit"}), 0);
     std::string before = ReadFile(list);
 

@@ -6,6 +6,7 @@
 #include "vistrel/platform/paths.h"
 #include "vistrel/platform/process.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -22,6 +23,18 @@ protected:
     {
         out.str("");
         return vistrelctl::Run(args, programDir.Folder(), out);
+    }
+
+    // Picture files below the work folder (the fake reader reads their names).
+    std::vector<std::string> Pictures(const std::vector<std::string>& names)
+    {
+        std::vector<std::string> paths;
+        for (const std::string& name : names) {
+            std::filesystem::create_directories((work.Path() / name).parent_path());
+            WriteFile(work.Path() / name, "x");
+            paths.push_back(work.File(name));
+        }
+        return paths;
     }
 
     RecordingSink sink;
@@ -57,8 +70,9 @@ TEST_F(Vistrelctl, AddWalksFoldersSkipsHiddenAndCountsWhatWasAdded)
         WriteFile(pictures / name, "x");
     ASSERT_EQ(Run({"add", list, pictures.string()}), 0);
     EXPECT_EQ(out.str(), "3 entries added\n");
-    ASSERT_EQ(Run({"add", list, (pictures / "b.bmp").string()}), 0);
-    EXPECT_EQ(out.str(), "0 entries added\n") << "duplicates are refused";
+    ASSERT_EQ(Run({"add", list, pictures.string()}), 0);
+    EXPECT_EQ(out.str(), "0 entries added\n") << "a walk skips duplicates silently";
+    EXPECT_TRUE(sink.messages.empty());
     ASSERT_EQ(Run({"add", list, (pictures / "b.bmp").string(), "--allow-duplicates"}), 0);
     EXPECT_EQ(out.str(), "1 entry added\n");
 
@@ -77,11 +91,67 @@ TEST_F(Vistrelctl, AddWalksFoldersSkipsHiddenAndCountsWhatWasAdded)
         << json;
 }
 
+// A file named outright is one the user meant: each one left out is named
+// with its reason, and nothing added at all is a failure.
+TEST_F(Vistrelctl, AddSaysWhyANamedFileWasLeftOut)
+{
+    std::string list = work.File("L.vist");
+    ASSERT_EQ(Run({"new", list}), 0);
+    std::string before = ReadFile(list);
+    std::vector<std::string> files = Pictures({"a.bmp", "notes.txt"});
+    std::filesystem::create_directories(work.Path() / "empty");
+    struct Case {
+        std::string path, reason;
+    };
+    for (const Case& c :
+         {Case{work.File("typo.bmp"), "no such file"}, Case{files[1], "no reader extender reads files of its kind"}}) {
+        sink.messages.clear();
+        EXPECT_EQ(Run({"add", list, c.path}), vistrelctl::kFailure) << c.path;
+        EXPECT_EQ(out.str(), "0 entries added\n");
+        ASSERT_EQ(sink.messages.size(), 1u) << c.path;
+        EXPECT_EQ(sink.messages[0].first, c.path + " was not added: " + c.reason);
+        EXPECT_EQ(ReadFile(list), before) << "nothing added, nothing written";
+    }
+
+    // One good file among bad ones is added; each bad one is still named.
+    sink.messages.clear();
+    EXPECT_EQ(Run({"add", list, work.File("typo.bmp"), files[0], files[1]}), vistrelctl::kSuccess);
+    EXPECT_EQ(out.str(), "1 entry added\n");
+    EXPECT_EQ(sink.messages.size(), 2u);
+
+    sink.messages.clear();
+    EXPECT_EQ(Run({"add", list, files[0]}), vistrelctl::kFailure);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].first,
+              files[0] + " was not added: it is in the list already (--allow-duplicates adds it again)");
+
+    // An empty folder is no mistake: a walk stays silent.
+    sink.messages.clear();
+    EXPECT_EQ(Run({"add", list, work.File("empty")}), vistrelctl::kSuccess);
+    EXPECT_EQ(out.str(), "0 entries added\n");
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+// The scheduler waits 100 ms before each of its 101 attempts; a change asked
+// for on the command line goes through all of them at once.
+TEST_F(Vistrelctl, NextTriesItsAttemptsWithoutWaiting)
+{
+    std::string list = work.File("L.vist");
+    ASSERT_EQ(Run({"new", list}), 0);
+    std::vector<std::string> files = Pictures({"unreadable-1.bmp", "unreadable-2.bmp"});
+    ASSERT_EQ(Run({"add", list, files[0], files[1]}), 0);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run({"next", list}), vistrelctl::kFailure);
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(5)) << "101 waits of 100 ms would take over 10 s";
+}
+
 TEST_F(Vistrelctl, RowCommandsEditTheList)
 {
     std::string list = work.File("L.vist");
     ASSERT_EQ(Run({"new", list}), 0);
-    ASSERT_EQ(Run({"add", list, "/p/1.bmp", "/p/2.bmp", "/p/3.bmp"}), 0);
+    std::vector<std::string> files = Pictures({"p/1.bmp", "p/2.bmp", "p/3.bmp"});
+    ASSERT_EQ(Run({"add", list, files[0], files[1], work.File("p/../p/3.bmp")}), 0);
     EXPECT_EQ(Run({"priority", list, "2", "3", "7"}), 0);
     EXPECT_EQ(Run({"priority", list, "1", "101"}), vistrelctl::kUsage);
     EXPECT_EQ(Run({"priority", list, "9", "5"}), vistrelctl::kUsage);
@@ -90,9 +160,12 @@ TEST_F(Vistrelctl, RowCommandsEditTheList)
     EXPECT_EQ(Run({"random", list, "maybe"}), vistrelctl::kUsage);
     ASSERT_EQ(Run({"show", list}), 0);
     EXPECT_NE(out.str().find("Random: on (1)"), std::string::npos);
-    // Paths are stored absolute (on Windows "/p" is on the current drive).
-    std::string second = platform::Utf8FromPath(std::filesystem::absolute("/p/2.bmp").lexically_normal());
+    // Paths are stored absolute and without "..".
+    std::string second = platform::Utf8FromPath(std::filesystem::absolute(files[1]).lexically_normal());
     EXPECT_NE(out.str().find("1. " + second + "\n   Type: image  Total: 0  Priority: 7  Shown: 0"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("2. " + platform::Utf8FromPath(std::filesystem::path(files[2]).lexically_normal())),
+              std::string::npos)
         << out.str();
     EXPECT_EQ(out.str().find("1.bmp"), std::string::npos);
     EXPECT_EQ(Run({"reset-totals", list}), 0);
@@ -112,7 +185,7 @@ TEST_F(Vistrelctl, DamagedListsAreReportedAndNeverWritten)
     {
         std::string list = work.File("good.vist");
         ASSERT_EQ(Run({"new", list}), 0);
-        ASSERT_EQ(Run({"add", list, "/p/1.bmp"}), 0);
+        ASSERT_EQ(Run({"add", list, Pictures({"p/1.bmp"})[0]}), 0);
         good = ReadFile(list);
     }
     std::string lying = good;
@@ -156,6 +229,37 @@ TEST_F(Vistrelctl, UseMakesTheListTheCurrentOne)
     EXPECT_EQ(recent.Names(), (std::vector<std::string>{second, first}));
 }
 
+// The scheduler reads "File1" into 200 bytes: a list of a longer name would
+// never be run, so it is refused, and the current list stays as it was.
+TEST_F(Vistrelctl, UseRefusesANameTheSchedulerCannotRead)
+{
+    std::string first = work.File("first.vist");
+    ASSERT_EQ(Run({"new", first}), 0);
+    ASSERT_EQ(Run({"use", first}), 0);
+    const std::size_t base = work.Path().string().size();
+    ASSERT_LT(base, 170u);
+    std::filesystem::path folder = work.Path() / std::string(180 - base, 'f');
+    std::filesystem::create_directories(folder);
+    std::string name(200 - folder.string().size() - 1, 'x'); // the path is exactly 200 bytes
+    std::string list = (folder / name).string();
+    ASSERT_EQ(list.size(), 200u);
+    ASSERT_EQ(Run({"new", list}), 0);
+    sink.messages.clear();
+    EXPECT_EQ(Run({"use", list}), vistrelctl::kFailure);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_NE(sink.messages[0].first.find("shorter than 200 bytes"), std::string::npos) << sink.messages[0].first;
+    EXPECT_EQ(ReadCurrentList(), first);
+    RecentFileList recent;
+    recent.Load();
+    EXPECT_EQ(recent.Names(), std::vector<std::string>{first});
+
+    // One byte less is read by the scheduler.
+    std::string shorter = (folder / name.substr(1)).string();
+    ASSERT_EQ(Run({"new", shorter}), 0);
+    EXPECT_EQ(Run({"use", shorter}), 0);
+    EXPECT_EQ(ReadCurrentList(), shorter);
+}
+
 TEST(VistrelctlMode, RunsTheViewersCommandsOnTheRowsGiven)
 {
     RecordingSink sink;
@@ -169,7 +273,12 @@ TEST(VistrelctlMode, RunsTheViewersCommandsOnTheRowsGiven)
     };
     std::string list = work.File("L.vist");
     ASSERT_EQ(run({"new", list}), 0);
-    ASSERT_EQ(run({"add", list, "/p/1.bmp", "/p/2.bmp", "/p/3.bmp"}), 0);
+    std::vector<std::string> files;
+    for (const char* name : {"1.bmp", "2.bmp", "3.bmp"}) {
+        WriteFile(work.Path() / name, "x");
+        files.push_back(work.File(name));
+    }
+    ASSERT_EQ(run({"add", list, files[0], files[1], files[2]}), 0);
     ASSERT_EQ(run({"mode", list, "1", "3", "Proportioned"}), 0);
     EXPECT_EQ(out.str(), "2 entries changed\n");
     ASSERT_EQ(run({"mode", list, "2", "center"}), 0);

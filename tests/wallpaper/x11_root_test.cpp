@@ -18,6 +18,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <filesystem>
 #include <unistd.h>
 
 namespace vistrel::wallpaper {
@@ -121,6 +122,55 @@ TEST_F(X11RootTest, InstallerReadsTheWallpaperFile)
     test::WriteFile(file, test::MakeBitmap24(5, 4, test::Pattern));
     EXPECT_FALSE(installer->Apply(error));
     EXPECT_NE(error.find(":9999"), std::string::npos) << error;
+}
+
+// LXQt: "pcmanfm-qt --set-wallpaper" exits 0 and changes nothing when no
+// pcmanfm-qt desktop runs. Then the bare root is what shows, and it is drawn;
+// once pcmanfm-qt shows its desktop window, the tool is used.
+TEST_F(X11RootTest, LxqtWithoutPcmanfmDesktopDrawsTheRoot)
+{
+    test::TempFolder folder;
+    std::filesystem::create_directories(folder.path() / "bin");
+    std::filesystem::create_symlink(std::filesystem::path(VISTREL_WALLPAPER_FAKEBIN) / "desktop-tool",
+                                    folder.path() / "bin" / "pcmanfm-qt");
+    auto file = folder.path() / "VistrelImage.bmp";
+    test::WriteFile(file, test::MakeBitmap24(30, 20, test::Pattern));
+    auto log = folder.path() / "calls.log";
+    test::ScopedEnvironment display("DISPLAY", display_);
+    test::ScopedEnvironment wayland("WAYLAND_DISPLAY", std::nullopt);
+    test::ScopedEnvironment session("XDG_SESSION_TYPE", "x11");
+    test::ScopedEnvironment path("PATH", (folder.path() / "bin").string());
+    test::ScopedEnvironment logVariable("VISTREL_FAKE_LOG", log.string());
+    auto apply = [&] {
+        std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(Backend::Lxqt);
+        installer->SetStyle(Style::Tile);
+        installer->SetFile(file.string());
+        std::string error;
+        EXPECT_TRUE(installer->Apply(error)) << error;
+    };
+
+    apply();
+    EXPECT_FALSE(std::filesystem::exists(log)) << "pcmanfm-qt would have changed nothing";
+    ExpectScreen(Property("_XROOTPMAP_ID"), [](int x, int y) { return test::Pattern(x % 30, y % 20); });
+
+    // pcmanfm-qt's desktop: a window of the desktop type with its class.
+    Window desktop = XCreateSimpleWindow(connection_, root_, 0, 0, kScreenWidth, kScreenHeight, 0, 0, 0);
+    XClassHint hint{const_cast<char*>("pcmanfm-qt"), const_cast<char*>("pcmanfm-qt")};
+    XSetClassHint(connection_, desktop, &hint);
+    Atom type = XInternAtom(connection_, "_NET_WM_WINDOW_TYPE", False);
+    Atom desktopType = XInternAtom(connection_, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    XChangeProperty(connection_, desktop, type, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&desktopType), 1);
+    XSync(connection_, False);
+    apply();
+    EXPECT_FALSE(std::filesystem::exists(log)) << "an unmapped window draws nothing";
+    XMapWindow(connection_, desktop);
+    XSync(connection_, False);
+    apply();
+    ASSERT_TRUE(std::filesystem::exists(log));
+    EXPECT_EQ(test::ReadFile(log).rfind(std::string("pcmanfm-qt\0--set-wallpaper\0", 27), 0), 0u);
+    XDestroyWindow(connection_, desktop);
+    XSync(connection_, False);
 }
 
 TEST_F(X11RootTest, GeometryFromTheServerAndTheWorkArea)

@@ -1,5 +1,6 @@
 #include "interval_rule.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -59,7 +60,15 @@ bool IsChangeDue(std::uint8_t* block, std::uint64_t now)
     auto hours = static_cast<std::int32_t>(Get32(block, kHoursOffset));
     auto minutes = static_cast<std::int32_t>(Get32(block, kMinutesOffset));
     // Signed 32-bit fields, product formed in 64 bits and compared unsigned.
-    auto interval = static_cast<std::uint64_t>((std::int64_t{hours} * 60 + minutes) * 600000000LL);
+    // Beyond about 256 million hours the product no longer fits 64 bits; it
+    // is held at the largest (or smallest) value instead of wrapping round
+    // to a short interval.
+    const std::int64_t totalMinutes = std::int64_t{hours} * 60 + minutes; // within ±2^38
+    constexpr auto kTicks = static_cast<std::int64_t>(kTicksPerMinute);
+    const std::int64_t signedInterval = totalMinutes > INT64_MAX / kTicks   ? INT64_MAX
+                                        : totalMinutes < INT64_MIN / kTicks ? INT64_MIN
+                                                                            : totalMinutes * kTicks;
+    auto interval = static_cast<std::uint64_t>(signedInterval);
     std::uint64_t last =
         std::uint64_t{Get32(block, kLastChangeOffset)} | std::uint64_t{Get32(block, kLastChangeOffset + 4)} << 32;
     std::uint64_t elapsed = now - last;

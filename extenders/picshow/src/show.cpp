@@ -5,12 +5,26 @@
 #include "wallpaper_file.h"
 
 #include "vistrel/dib/dib.h"
+#include "vistrel/dib/expand.h"
 #include "vistrel/wallpaper/installer.h"
 #include "vistrel/wallpaper/screen.h"
 
 namespace picshow {
 
 using namespace vistrel;
+
+namespace {
+
+// Uncompressed 24-bit pixels, as a display takes them.
+bool IsPlain24(gmem::Handle picture)
+{
+    dib::LockedBlock block(picture);
+    dib::Layout layout;
+    return block && DescribeDIB(block.bytes(), block.size(), layout) && layout.header.biBitCount == 24 &&
+           layout.header.biCompression == dib::kRgb;
+}
+
+} // namespace
 
 bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn sink, std::string& error)
 {
@@ -46,20 +60,24 @@ bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn s
     }
     gmem::Owner made(composition.IsNew(image) ? composition.picture : nullptr);
 
+    const PreviousWallpaperFile previous(*path);
     if (!WriteWallpaperFile(*path, composition.picture, error))
         return false;
 
     installer->SetStyle(composition.style == Style::Center ? wallpaper::Style::Center : wallpaper::Style::Tile);
     installer->SetFile(*path);
     // A desktop we draw ourselves takes the composed pixels as they are,
-    // rather than reading back the file just written.
+    // rather than reading back the file just written. The file keeps the
+    // reader's picture as read; pixels of any other form (palette, run-length
+    // coded, 32 bits) are expanded for the display.
+    gmem::Owner expanded(IsPlain24(composition.picture) ? nullptr : dib::ExpandDIBTo24(composition.picture));
+    const gmem::Handle shown = expanded ? expanded.get() : composition.picture;
     bool applied = false;
     {
-        dib::LockedBlock pixels(composition.picture);
+        dib::LockedBlock pixels(shown);
         dib::Layout layout;
         wallpaper::PictureView view;
-        if (pixels.bytes() && DescribeDIB(pixels.bytes(), gmem::Size(composition.picture), layout) &&
-            layout.header.biBitCount == 24 && layout.header.biCompression == dib::kRgb) {
+        if (IsPlain24(shown) && DescribeDIB(pixels.bytes(), gmem::Size(shown), layout)) {
             view = {static_cast<int>(layout.width), static_cast<int>(layout.height), pixels.bytes() + layout.bitsOffset,
                     layout.stride * layout.height};
             installer->SetPicture(&view);
@@ -67,8 +85,11 @@ bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn s
         applied = installer->Apply(error);
         installer->SetPicture(nullptr);
     } // unlocked before the image may be freed below
-    if (!applied)
+    if (!applied) {
+        // The desktop still shows the previous picture: so does the file.
+        previous.Restore();
         return false;
+    }
     gmem::Free(image);
     return true;
 }

@@ -4,6 +4,8 @@
 #include "vistrel/platform/files.h"
 #include "vistrel/platform/paths.h"
 
+#include <filesystem>
+
 namespace picshow {
 
 using namespace vistrel;
@@ -44,6 +46,26 @@ bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& 
         return false;
     }
     return platform::ReplaceFileAtomically(path, bytes, error);
+}
+
+PreviousWallpaperFile::PreviousWallpaperFile(std::string path) : path_(std::move(path))
+{
+    std::error_code ec;
+    existed_ = std::filesystem::exists(platform::PathFromUtf8(path_), ec);
+    std::string error;
+    if (existed_)
+        bytes_ = platform::ReadWholeFile(path_, error, std::uint64_t{dib::kMaxPixelBytes} + (1u << 20));
+}
+
+void PreviousWallpaperFile::Restore() const
+{
+    std::string error;
+    if (bytes_) {
+        platform::ReplaceFileAtomically(path_, *bytes_, error);
+    } else if (!existed_) {
+        std::error_code ec;
+        std::filesystem::remove(platform::PathFromUtf8(path_), ec);
+    }
 }
 
 } // namespace picshow

@@ -26,4 +26,20 @@ std::string BitmapFileBytes(vistrel::gmem::Handle dib);
 // the old file then being untouched.
 bool WriteWallpaperFile(const std::string& path, vistrel::gmem::Handle dib, std::string& error);
 
+// The wallpaper file as it was before a change, so that a picture the
+// desktop refused does not stay in the file the desktop points at (and
+// reads again at the next login).
+class PreviousWallpaperFile {
+public:
+    explicit PreviousWallpaperFile(std::string path);
+    // Puts the previous content back, or removes the file when there was
+    // none. A previous file that could not be read is left as the change made it.
+    void Restore() const;
+
+private:
+    std::string path_;
+    bool existed_ = false;
+    std::optional<std::string> bytes_;
+};
+
 } // namespace picshow

@@ -2,9 +2,11 @@
 
 #include "vistrel/platform/paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -95,45 +97,81 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
 }
 
-int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* output)
+namespace {
+
+// Reads both pipes (either may be -1) until the program closes them, so that
+// neither fills up while the other is read.
+void Drain(int outFd, std::string* output, int errFd, std::string* errors)
+{
+    constexpr std::size_t kErrorLimit = 64 * 1024;
+    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+    std::string* sinks[2] = {output, errors};
+    char buffer[4096];
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                fds[i].fd = -1; // poll ignores negative descriptors
+                continue;
+            }
+            std::string& sink = *sinks[i];
+            std::size_t keep = static_cast<std::size_t>(n);
+            if (i == 1)
+                keep = std::min(keep, kErrorLimit - std::min(kErrorLimit, sink.size()));
+            sink.append(buffer, keep);
+        }
+    }
+}
+
+} // namespace
+
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* output,
+               std::string* errors)
 {
     std::string file = FindOnPath(program);
     if (file.empty())
         return -1;
     std::vector<char*> argv = ArgumentVector(program, arguments);
-    int pipeFds[2] = {-1, -1};
+    int outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
+    auto closeAll = [&] {
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            if (fd >= 0)
+                ::close(fd);
+    };
+    if ((output && ::pipe2(outPipe, O_CLOEXEC) != 0) || (errors && ::pipe2(errPipe, O_CLOEXEC) != 0)) {
+        closeAll();
+        return -1;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (output) {
-        if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-            posix_spawn_file_actions_destroy(&actions);
-            return -1;
-        }
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    }
+    if (output)
+        posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    if (errors)
+        posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     pid_t pid = 0;
     int rc = ::posix_spawn(&pid, file.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (output)
-        ::close(pipeFds[1]);
+    for (int* end : {&outPipe[1], &errPipe[1]})
+        if (*end >= 0) {
+            ::close(*end);
+            *end = -1;
+        }
     if (rc != 0) {
-        if (output)
-            ::close(pipeFds[0]);
+        closeAll();
         return -1;
     }
-    if (output) {
-        char buffer[4096];
-        for (;;) {
-            ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            output->append(buffer, static_cast<std::size_t>(n));
-        }
-        ::close(pipeFds[0]);
-    }
+    Drain(outPipe[0], output, errPipe[0], errors);
+    closeAll();
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR)

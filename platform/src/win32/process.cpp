@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <thread>
+
 namespace vistrel::platform {
 
 namespace {
@@ -59,43 +62,75 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
     return true;
 }
 
-int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* output)
+namespace {
+
+// Reads a pipe to its end; at most `limit` bytes are kept.
+void ReadAll(HANDLE pipe, std::string& sink, std::size_t limit)
+{
+    char buffer[4096];
+    DWORD n = 0;
+    while (::ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        sink.append(buffer, std::min<std::size_t>(n, limit - std::min(limit, sink.size())));
+}
+
+} // namespace
+
+int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* output,
+               std::string* errors)
 {
     std::string file = FindOnPath(program);
     if (file.empty())
         return -1;
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (output && !::CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+    auto closeAll = [&] {
+        for (HANDLE h : {outRead, outWrite, errRead, errWrite})
+            if (h)
+                ::CloseHandle(h);
+    };
+    if ((output && !::CreatePipe(&outRead, &outWrite, &inherit, 0)) ||
+        (errors && !::CreatePipe(&errRead, &errWrite, &inherit, 0))) {
+        closeAll();
         return -1;
-    if (output)
-        ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    }
+    if (outRead)
+        ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    if (errRead)
+        ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    const bool capture = output || errors;
     std::wstring line = CommandLine(file, arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (output) {
+    if (capture) {
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = writeEnd;
-        startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+        startup.hStdOutput = output ? outWrite : ::GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = errors ? errWrite : ::GetStdHandle(STD_ERROR_HANDLE);
         startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
     }
     PROCESS_INFORMATION info{};
-    BOOL started = ::CreateProcessW(Wide(file).c_str(), line.data(), nullptr, nullptr, output ? TRUE : FALSE,
+    BOOL started = ::CreateProcessW(Wide(file).c_str(), line.data(), nullptr, nullptr, capture ? TRUE : FALSE,
                                     CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
-    if (output)
-        ::CloseHandle(writeEnd);
+    // Our copies of the write ends go, so that the reads end with the program.
+    for (HANDLE* end : {&outWrite, &errWrite})
+        if (*end) {
+            ::CloseHandle(*end);
+            *end = nullptr;
+        }
     if (!started) {
-        if (output)
-            ::CloseHandle(readEnd);
+        closeAll();
         return -1;
     }
-    if (output) {
-        char buffer[4096];
-        DWORD n = 0;
-        while (::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0)
-            output->append(buffer, n);
-        ::CloseHandle(readEnd);
+    {
+        // Both pipes at once, so that neither fills up while the other is read.
+        std::thread errorReader;
+        if (errors)
+            errorReader = std::thread([&] { ReadAll(errRead, *errors, 64 * 1024); });
+        if (output)
+            ReadAll(outRead, *output, std::string::npos);
+        if (errorReader.joinable())
+            errorReader.join();
     }
+    closeAll();
     ::WaitForSingleObject(info.hProcess, INFINITE);
     DWORD code = 0;
     ::GetExitCodeProcess(info.hProcess, &code);

@@ -7,7 +7,8 @@
 namespace vistrel::wallpaper::detail {
 
 // Runs `program` (looked up on PATH) and expects exit status 0. Otherwise
-// false, with `error` naming the program and how it failed.
+// false, with `error` naming the program, how it failed and the first line
+// of its error output. That output is never passed on to ours.
 bool RunChecked(const std::string& program, const std::vector<std::string>& arguments, std::string& error,
                 std::string* output = nullptr);
 

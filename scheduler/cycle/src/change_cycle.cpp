@@ -99,6 +99,8 @@ bool SchedulerCycle::LoadCurrentList()
             read.status = ListLoadStatus::Unreadable;
             if (attempt < kLoadAttempts)
                 host_.Wait(kBusyRetryWait);
+            if (stopRequested_)
+                break;
         }
         lastLoad_ = read.status;
         if (LoadedCompletely(read.status)) {
@@ -231,20 +233,33 @@ bool SchedulerCycle::TryChange(int index)
     return changed;
 }
 
-bool SchedulerCycle::ChangeWithRetries()
+bool SchedulerCycle::ChangeWithRetries(bool asked)
 {
+    std::string lastError;
     for (int attempt = 0; attempt < kChangeAttempts; ++attempt) {
         int index = list_.PickNext();
         host_.Wait(kChangeWait);
-        if (list_.GetCount() == 0 || index < 0)
+        if (stopRequested_)
+            return false; // closing: no more attempts, and no reason to switch off
+        if (list_.GetCount() == 0 || index < 0) {
+            if (asked)
+                host_.ReportProblem(currentPath_.empty()    ? std::string(texts::kNoList)
+                                    : list_.GetCount() == 0 ? std::string(texts::kListEmpty) + currentPath_
+                                                            : std::string(texts::kNonePickable) + currentPath_);
             return false;
+        }
         if (TryChange(index))
             return true;
+        lastError = list_.LastChangeError();
     }
     // Nothing in the list can be shown: switch off. Written as 0 rather than
     // toggled, so that a Change Now while off cannot switch the scheduler on.
+    const bool wasActive = ReadSchedulerSettings().active != 0;
     WriteActive(0);
     RefreshActive(false);
+    // Said once for the whole cycle, not once per attempt.
+    std::string text = std::string(texts::kChangeGaveUp) + (lastError.empty() ? "no reason given" : lastError) + ".";
+    host_.ReportProblem(text + (wasActive ? std::string(texts::kNowOff) : std::string()));
     return false;
 }
 
@@ -267,7 +282,7 @@ void SchedulerCycle::ChangeNowCommand()
         LoadCurrentList();
         ArmTimers();
     }
-    ChangeWithRetries();
+    ChangeWithRetries(true);
 }
 
 void SchedulerCycle::OpenListManager()

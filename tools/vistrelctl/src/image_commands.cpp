@@ -16,10 +16,9 @@
 #include "vistrel/dib/write.h"
 
 #include <charconv>
-#include <chrono>
 #include <cstdio>
 #include <optional>
-#include <thread>
+#include <ostream>
 
 namespace vistrelctl {
 
@@ -27,9 +26,10 @@ using namespace vistrel;
 
 namespace {
 
-// As many attempts as the scheduler makes before it gives up.
+// As many attempts as the scheduler makes before it gives up. The scheduler
+// waits 100 ms before each; a change asked for on the command line has
+// nobody to wait for.
 constexpr int kChangeAttempts = 101;
-constexpr auto kWaitBeforeAttempt = std::chrono::milliseconds(100);
 
 int Fail(const std::string& message)
 {
@@ -132,7 +132,6 @@ int CommandNext(Context& c, const std::vector<std::string>& args)
     int row = -1;
     for (int attempt = 0; attempt < kChangeAttempts && !changed; ++attempt) {
         row = list.PickNext();
-        std::this_thread::sleep_for(kWaitBeforeAttempt);
         if (list.GetCount() == 0 || row < 0)
             break;
         changed = list.ChangeNow(row);

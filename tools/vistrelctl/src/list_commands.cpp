@@ -145,6 +145,23 @@ int ChangeRows(Context& c, const std::vector<std::string>& args, bool rowsRequir
     return Save(args[0], list);
 }
 
+// Why a file named on the command line cannot become an entry; empty when
+// nothing speaks against it.
+std::string WhyNamedFileIsRefused(const CExtenderRegistry& registry, const CWallpaperList& list,
+                                  const std::filesystem::path& path, const std::string& full, bool noDuplicates)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return "no such file";
+    if (!std::filesystem::is_regular_file(path, ec))
+        return "not a regular file";
+    if (noDuplicates && list.ContainsFile(full))
+        return "it is in the list already (--allow-duplicates adds it again)";
+    if (!registry.FindReaderForFile(full))
+        return "no reader extender reads files of its kind";
+    return {};
+}
+
 } // namespace
 
 int CommandNew(Context& c, const std::vector<std::string>& args)
@@ -178,17 +195,29 @@ int CommandAdd(Context& c, const std::vector<std::string>& args)
         return rc;
     FolderWalk walk;
     walk.onFiles = [&](std::span<const std::string> files) { return list.InsertFiles(files, noDuplicates); };
+    int namedRefused = 0;
     for (const std::string& given : paths) {
         std::error_code ec;
         std::filesystem::path path = std::filesystem::absolute(platform::PathFromUtf8(given), ec);
         std::string full = ec ? given : platform::Utf8FromPath(path.lexically_normal());
-        if (std::filesystem::is_directory(path, ec))
+        if (std::filesystem::is_directory(path, ec)) {
             walk.Walk(full);
-        else if (list.InsertFile(full, noDuplicates))
+            continue;
+        }
+        // A file named outright is one the user meant: say why it was left out.
+        std::string why = WhyNamedFileIsRefused(c.registry, list, path, full, noDuplicates);
+        if (why.empty() && list.InsertFile(full, noDuplicates)) {
             ++walk.filesAdded;
+            continue;
+        }
+        ShowMessage(given + " was not added: " + (why.empty() ? "no viewer extender shows its type" : why),
+                    VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+        ++namedRefused;
     }
     c.out << walk.filesAdded << (walk.filesAdded == 1 ? " entry" : " entries") << " added\n";
-    return walk.filesAdded > 0 ? Save(args[0], list) : kSuccess;
+    if (walk.filesAdded > 0)
+        return Save(args[0], list);
+    return namedRefused > 0 ? kFailure : kSuccess;
 }
 
 int CommandShow(Context& c, const std::vector<std::string>& args)
@@ -344,6 +373,13 @@ int CommandUse(Context& c, const std::vector<std::string>& args)
     CWallpaperList list(&c.registry);
     if (int rc = Load(full, list))
         return rc;
+    if (!FitsCurrentList(full)) {
+        ShowMessage(full + " was not made the current list: its name is " + std::to_string(full.size()) +
+                        " bytes long, and the scheduler reads only names shorter than 200 bytes. Move or rename "
+                        "the list.",
+                    VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+        return kFailure;
+    }
     RecentFileList recent;
     recent.Load();
     recent.Add(full);

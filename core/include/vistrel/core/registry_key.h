@@ -2,6 +2,7 @@
 // object per operation, closed when it goes away.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,8 @@ namespace vistrel {
 
 inline constexpr const char* kSchedulerKey = "Software\\Vistrel\\Vistrel\\Scheduler";
 inline constexpr const char* kRecentFileListKey = "Software\\Vistrel\\Vistrel\\Recent File List";
+// The buffer ReadText reads a text into, its terminator included.
+inline constexpr std::size_t kTextBufferBytes = 200;
 
 class CRegistryKey {
 public:
@@ -31,7 +34,8 @@ public:
     // On failure the destination is not touched.
     bool ReadNumber(const std::string& name, std::uint32_t& destination);
     bool WriteNumber(const std::string& name, std::uint32_t value);
-    // Texts of 200 bytes or more (with their terminator) count as failures.
+    // Texts that do not fit kTextBufferBytes with their terminator (200
+    // bytes or more) count as failures.
     bool ReadText(const std::string& name, std::string& destination);
     bool WriteText(const std::string& name, const std::string& value);
     bool DeleteValue(const std::string& name);

@@ -24,12 +24,17 @@ std::uint32_t ToggleActive();
 bool WriteActive(std::uint32_t active);
 // "File1", or empty when there is none (or it is 200 bytes or longer).
 std::string ReadCurrentList();
+// Whether the scheduler can read `path` back from "File1": it reads that
+// value into 200 bytes, terminator included, so longer names are lost to it.
+bool FitsCurrentList(const std::string& path);
 
 // The list manager's recent-file list: up to 10 names, "File1" the most recent.
 class RecentFileList {
 public:
     static constexpr std::size_t kSize = 10;
 
+    // Every name the list holds, however long: the 200-byte limit is the
+    // scheduler's reading of "File1" alone.
     void Load();
     // Moves `path` to the front (an equal name, letter case ignored, moves
     // rather than repeats).

@@ -39,7 +39,9 @@ public:
 const std::array<std::string_view, kColumnCount>& ColumnHeaders();
 
 // A decimal column text as a number: leading blanks and a sign allowed,
-// anything else (or nothing) counts as 0.
+// anything else (or nothing) counts as 0. Values beyond 32 bits are held at
+// -2147483648 and kLargestNumber, the same on every platform.
+inline constexpr long kLargestNumber = 2147483647L;
 long ParseNumber(std::string_view text);
 
 class CWallpaperList {
@@ -93,6 +95,9 @@ public:
     // Marks the entry shown, reads it with its reader and has its viewer show
     // it; true when the wallpaper changed (Total is counted then).
     bool ChangeNow(int index);
+    // Why the last ChangeNow failed, naming the file and, where the reader or
+    // viewer says, its reason ("getError"); empty after a success.
+    const std::string& LastChangeError() const { return changeError_; }
 
     // The entry's or a file's image, owned by the caller, or null. Counters stay.
     gmem::Handle ReadEntryImage(int index);
@@ -146,6 +151,7 @@ private:
     std::uint8_t* scheduler_ = nullptr;
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
+    std::string changeError_;
 };
 
 } // namespace vistrel

@@ -4,7 +4,9 @@
 #include "../fresh_copy.h"
 #include "../quoting.h"
 #include "../run.h"
+#include "x11_desktop_window.h"
 
+#include "vistrel/platform/paths.h"
 #include "vistrel/platform/process.h"
 
 #include <cstdio>
@@ -15,11 +17,18 @@ namespace vistrel::wallpaper::detail {
 
 namespace {
 
+// A Wayland session shows no X root window, even where XWayland offers one.
+bool IsWaylandSession()
+{
+    std::string type = platform::Environment("XDG_SESSION_TYPE");
+    return type == "wayland" || !platform::Environment("WAYLAND_DISPLAY").empty();
+}
+
 // Sets the desktop to `file` (a fresh copy when the desktop caches by name);
 // the style is the installer's.
 class DesktopInstaller : public WallpaperInstaller {
 public:
-    bool Apply(std::string& error) final
+    bool Apply(std::string& error) override
     {
         if (!FileReady(error))
             return false;
@@ -90,31 +99,28 @@ protected:
     bool Hand(const std::string& file, std::string& error) override
     {
         // Plasma's fill modes: 3 tiled, 6 centred ("pad").
-        std::string script =
-            "var all = desktops();\n"
-            "for (var i = 0; i < all.length; i++) {\n"
-            "    var d = all[i];\n"
-            "    d.wallpaperPlugin = \"org.kde.image\";\n"
-            "    d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", \"General\");\n"
-            "    d.writeConfig(\"FillMode\", " +
-            std::string(style_ == Style::Tile ? "3" : "6") +
-            ");\n"
-            "    d.writeConfig(\"Image\", " +
-            ScriptString(FileUrl(file)) +
-            ");\n"
-            "}\n";
+        std::string script = "var all = desktops();\n"
+                             "for (var i = 0; i < all.length; i++) {\n"
+                             "    var d = all[i];\n"
+                             "    d.wallpaperPlugin = \"org.kde.image\";\n"
+                             "    d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", \"General\");\n"
+                             "    d.writeConfig(\"FillMode\", " +
+                             std::string(style_ == Style::Tile ? "3" : "6") +
+                             ");\n"
+                             "    d.writeConfig(\"Image\", " +
+                             ScriptString(FileUrl(file)) +
+                             ");\n"
+                             "}\n";
         for (const char* qdbus : {"qdbus6", "qdbus-qt6", "qdbus", "qdbus-qt5"}) {
             if (!platform::FindOnPath(qdbus).empty())
-                return RunChecked(
-                    qdbus,
-                    {"org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript", script},
-                    error);
+                return RunChecked(qdbus,
+                                  {"org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript", script},
+                                  error);
         }
         if (!platform::FindOnPath("dbus-send").empty())
             return RunChecked("dbus-send",
-                              {"--session", "--print-reply", "--type=method_call",
-                               "--dest=org.kde.plasmashell", "/PlasmaShell",
-                               "org.kde.PlasmaShell.evaluateScript", "string:" + script},
+                              {"--session", "--print-reply", "--type=method_call", "--dest=org.kde.plasmashell",
+                               "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript", "string:" + script},
                               error);
         error = "Neither qdbus nor dbus-send was found on PATH to reach plasmashell";
         return false;
@@ -138,8 +144,7 @@ protected:
         for (std::string line; std::getline(lines, line);) {
             while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
                 line.pop_back();
-            if (line.size() > suffix.size() &&
-                line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0)
+            if (line.size() > suffix.size() && line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0)
                 images.push_back(line);
         }
         if (images.empty()) {
@@ -150,27 +155,46 @@ protected:
         for (const std::string& image : images) {
             std::string styleProperty = image.substr(0, image.size() - suffix.size()) + "/image-style";
             if (!RunChecked("xfconf-query",
-                            {"-c", "xfce4-desktop", "-p", styleProperty, "-n", "-t", "int", "-s", styleValue},
-                            error) ||
-                !RunChecked("xfconf-query",
-                            {"-c", "xfce4-desktop", "-p", image, "-n", "-t", "string", "-s", file}, error))
+                            {"-c", "xfce4-desktop", "-p", styleProperty, "-n", "-t", "int", "-s", styleValue}, error) ||
+                !RunChecked("xfconf-query", {"-c", "xfce4-desktop", "-p", image, "-n", "-t", "string", "-s", file},
+                            error))
                 return false;
         }
         return true;
     }
 };
 
+// LXQt: pcmanfm-qt draws the desktop. Without its desktop running,
+// "pcmanfm-qt --set-wallpaper" exits 0 and changes nothing, so the desktop is
+// looked for first; on X11 the bare root is what shows then, and it is drawn
+// instead. (On Wayland nothing can be looked for: the tool is trusted.)
 class LxqtInstaller final : public DesktopInstaller {
 public:
     std::string_view Name() const override { return "lxqt"; }
 
+    bool Apply(std::string& error) override
+    {
+        if (IsWaylandSession() || FindDesktopWindow("pcmanfm-qt") != DesktopWindow::Missing)
+            return DesktopInstaller::Apply(error);
+        std::unique_ptr<WallpaperInstaller> root = MakeX11Installer();
+        root->SetStyle(style_);
+        root->SetFile(file_);
+        root->SetPicture(picture_);
+        if (root->Apply(error))
+            return true;
+        error = "pcmanfm-qt draws no desktop in this session (no \"pcmanfm-qt --desktop\" runs), and the bare X11 "
+                "root could not be set either: " +
+                error;
+        return false;
+    }
+
 protected:
     bool Hand(const std::string& file, std::string& error) override
     {
-        return RunChecked("pcmanfm-qt",
-                          {"--set-wallpaper", file,
-                           std::string("--wallpaper-mode=") + (style_ == Style::Tile ? "tile" : "center")},
-                          error);
+        return RunChecked(
+            "pcmanfm-qt",
+            {"--set-wallpaper", file, std::string("--wallpaper-mode=") + (style_ == Style::Tile ? "tile" : "center")},
+            error);
     }
 };
 

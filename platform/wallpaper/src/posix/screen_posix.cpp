@@ -27,8 +27,8 @@ std::vector<long> ReadCardinals(const detail::X11Library& x, Display* display, W
     int format = 0;
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
-    if (x.XGetWindowProperty(display, root, property, 0, 4096, False, XA_CARDINAL, &type, &format, &items,
-                             &after, &data) == Success &&
+    if (x.XGetWindowProperty(display, root, property, 0, 4096, False, XA_CARDINAL, &type, &format, &items, &after,
+                             &data) == Success &&
         data && type == XA_CARDINAL && format == 32) {
         // Xlib hands 32-bit items over as longs.
         const long* items32 = reinterpret_cast<const long*>(data);
@@ -53,14 +53,12 @@ bool QueryX11(ScreenGeometry& geometry)
         return false;
     int screen = x->XDefaultScreen(display);
     Window root = x->XRootWindow(display, screen);
-    detail::MonitorRect primary{0, 0, x->XDisplayWidth(display, screen), x->XDisplayHeight(display, screen),
-                                true};
+    detail::MonitorRect primary{0, 0, x->XDisplayWidth(display, screen), x->XDisplayHeight(display, screen), true};
     std::vector<detail::MonitorRect> monitors = detail::ListMonitors(*x, display, root);
     // The flagged primary monitor, else the one at the origin, else the first.
     auto chosen = std::find_if(monitors.begin(), monitors.end(), [](const auto& m) { return m.primary; });
     if (chosen == monitors.end())
-        chosen = std::find_if(monitors.begin(), monitors.end(),
-                              [](const auto& m) { return m.x == 0 && m.y == 0; });
+        chosen = std::find_if(monitors.begin(), monitors.end(), [](const auto& m) { return m.x == 0 && m.y == 0; });
     if (chosen == monitors.end())
         chosen = monitors.begin();
     if (chosen != monitors.end())
@@ -80,8 +78,7 @@ bool QueryX11(ScreenGeometry& geometry)
         long left = std::max<long>(area[desktop * 4], primary.x);
         long top = std::max<long>(area[desktop * 4 + 1], primary.y);
         long right = std::min<long>(area[desktop * 4] + area[desktop * 4 + 2], primary.x + primary.width);
-        long bottom =
-            std::min<long>(area[desktop * 4 + 1] + area[desktop * 4 + 3], primary.y + primary.height);
+        long bottom = std::min<long>(area[desktop * 4 + 1] + area[desktop * 4 + 3], primary.y + primary.height);
         if (right > left && bottom > top)
             geometry.workArea = {static_cast<int>(left - primary.x), static_cast<int>(top - primary.y),
                                  static_cast<int>(right - primary.x), static_cast<int>(bottom - primary.y)};
@@ -124,8 +121,8 @@ std::optional<std::uint32_t> DesktopBackground()
     case Backend::Mate: schema = "org.mate.background"; break;
     default: return std::nullopt;
     }
-    std::string output;
-    if (platform::RunProgram("gsettings", {"get", schema, "primary-color"}, &output) != 0)
+    std::string output, ignored; // without a session bus it complains at every change
+    if (platform::RunProgram("gsettings", {"get", schema, "primary-color"}, &output, &ignored) != 0)
         return std::nullopt;
     return ParseColor(output);
 }

@@ -58,6 +58,8 @@ Loaded LoadOnce()
     Bind(x11, "XClearWindow", x.XClearWindow, missing);
     Bind(x11, "XSync", x.XSync, missing);
     Bind(x11, "XKillClient", x.XKillClient, missing);
+    Bind(x11, "XQueryTree", x.XQueryTree, missing);
+    Bind(x11, "XGetWindowAttributes", x.XGetWindowAttributes, missing);
     Bind(x11, "XSetCloseDownMode", x.XSetCloseDownMode, missing);
     Bind(x11, "XFree", x.XFree, missing);
     Bind(x11, "XSetErrorHandler", x.XSetErrorHandler, missing);

@@ -37,6 +37,8 @@ struct X11Library {
     decltype(&::XSetCloseDownMode) XSetCloseDownMode;
     decltype(&::XFree) XFree;
     decltype(&::XSetErrorHandler) XSetErrorHandler;
+    decltype(&::XQueryTree) XQueryTree;
+    decltype(&::XGetWindowAttributes) XGetWindowAttributes;
     // From libXrandr 1.5; null when it is missing or older.
     decltype(&::XRRGetMonitors) XRRGetMonitors;
     decltype(&::XRRFreeMonitors) XRRFreeMonitors;

@@ -65,12 +65,19 @@ public:
     void Close();            // 1: saves; the caller ends the program whatever came of it
     // Whether a command is running (the caller may try again later).
     bool Busy() const { return busy_; }
+    // Asks a running command to end at its next wait, trying nothing more:
+    // the program is about to close. The scheduler is not switched off for it.
+    void RequestStop() { stopRequested_ = true; }
+    bool StopRequested() const { return stopRequested_; }
 
     // The steps the commands are made of.
     bool LoadCurrentList();
     bool ArmTimers();
     bool ListChanged(const std::string& path);
-    bool ChangeWithRetries();
+    // Up to 101 attempts; after the last failure the scheduler switches
+    // itself off and says why. `asked`: a Change Now of the user, who is also
+    // told when there is nothing to change to.
+    bool ChangeWithRetries(bool asked = false);
     // Reads "Active"; shows its idle status when it differs from the one
     // shown or when forced.
     std::uint32_t RefreshActive(bool force);
@@ -105,6 +112,7 @@ private:
     ExtenderHandle module_ = nullptr;
     std::string reported_;
     bool busy_ = false;
+    bool stopRequested_ = false;
 };
 
 } // namespace vistrel::scheduler

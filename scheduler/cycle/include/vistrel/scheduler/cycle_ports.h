@@ -62,8 +62,9 @@ public:
     // restarted panel comes back.
     virtual void RefreshTrayIcon() = 0;
     virtual void ArmTimers(const TimerPlan& plan) = 0;
-    // The cycle's blocking waits (between change attempts, between attempts
-    // to read a busy file).
+    // The cycle's waits (before each change attempt, between attempts to
+    // read a busy file). The program keeps answering its menu meanwhile;
+    // commands that arrive find the cycle busy, and a close asks it to stop.
     virtual void Wait(std::chrono::milliseconds duration) = 0;
     // A problem the user should know of, shown without stopping anything.
     virtual void ReportProblem(const std::string& text) = 0;

@@ -25,6 +25,16 @@ inline constexpr std::string_view kListMissing =
 inline constexpr std::string_view kListNotRead =
     "The list file could not be read completely and will not be written to; it will be picked up again "
     "when it changes: ";
+// A change that failed, told once per failed change: after the 101st
+// attempt (followed by the last attempt's reason), and for a Change Now that
+// had nothing to change to.
+inline constexpr std::string_view kChangeGaveUp = "The wallpaper could not be changed in 101 attempts. The last: ";
+inline constexpr std::string_view kNowOff = " The scheduler is now off; \"Scheduler ON/OFF\" switches it on again.";
+inline constexpr std::string_view kNoList =
+    "The wallpaper was not changed: no list is chosen (the list manager, or vistrelctl use, chooses one).";
+inline constexpr std::string_view kListEmpty = "The wallpaper was not changed: the list has no entries: ";
+inline constexpr std::string_view kNonePickable =
+    "The wallpaper was not changed: no entry can be picked, every priority is below 1: ";
 } // namespace texts
 
 } // namespace vistrel::scheduler
