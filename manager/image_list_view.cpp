@@ -1,0 +1,229 @@
+#include "image_list_view.h"
+
+#include "resource_ids.h"
+
+#include <QContextMenuEvent>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <algorithm>
+
+namespace vistrel::manager {
+
+namespace {
+
+constexpr int kColumnWidths[kColumnCount] = {300, 50, 50, 50, 50};
+
+// The widths are those of a font whose average character is 6 pixels wide
+// (the classic 8-point dialog font); a larger font widens them in step, so
+// that "image" still fits its column.
+int ColumnWidth(int column, const QFontMetrics& metrics)
+{
+    const int average = std::max(6, metrics.averageCharWidth());
+    return kColumnWidths[column] * average / 6;
+}
+
+// Twice the width of a blank: the room left around each cell's text.
+int TextOffset(const QFontMetrics& metrics) { return 2 * metrics.horizontalAdvance(QLatin1Char(' ')); }
+
+} // namespace
+
+ImageRowDelegate::ImageRowDelegate(const CWallpaperList& list, ExtenderIconCache& icons, QObject* parent)
+    : QAbstractItemDelegate(parent), list_(list), icons_(icons)
+{
+}
+
+int ImageRowDelegate::RowHeight(const QFontMetrics& metrics)
+{
+    return std::max(metrics.height(), ExtenderIconCache::kSize) + 2;
+}
+
+QSize ImageRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    return {index.column() < kColumnCount ? ColumnWidth(index.column(), option.fontMetrics) : 50,
+            RowHeight(option.fontMetrics)};
+}
+
+const QIcon& ImageRowDelegate::FileIcon(const QString& path) const
+{
+    QString ending = QFileInfo(path).suffix().toLower();
+    auto found = fileIcons_.find(ending);
+    if (found == fileIcons_.end()) {
+        static const QFileIconProvider provider;
+        QIcon icon = provider.icon(QFileInfo(path));
+        if (icon.isNull())
+            icon = provider.icon(QFileIconProvider::File);
+        found = fileIcons_.insert(ending, icon);
+    }
+    return *found;
+}
+
+void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const int row = index.row(), column = index.column();
+    if (row < 0 || row >= list_.GetCount() || column < 0 || column >= kColumnCount)
+        return;
+    const bool highlighted = option.state & QStyle::State_Selected;
+    const QFontMetrics& metrics = option.fontMetrics;
+    const int offset = TextOffset(metrics);
+    const std::string& raw = list_.GetText(row, column);
+    const QString text = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
+    const QRect cell = option.rect;
+
+    painter->save();
+    painter->setClipRect(cell);
+    painter->setPen(option.palette.color(highlighted ? QPalette::HighlightedText : QPalette::Text));
+    if (column == kColFile) {
+        const int iconSize = ExtenderIconCache::kSize;
+        const QRect iconRect(cell.left() + 1, cell.top() + (cell.height() - iconSize) / 2, iconSize, iconSize);
+        FileIcon(text).paint(painter, iconRect);
+        QRect label(cell.left() + kLabelStart, cell.top(), cell.width() - kLabelStart, cell.height());
+        label.adjust(offset / 2, 0, -offset, 0);
+        painter->drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          metrics.elidedText(text, Qt::ElideRight, label.width()));
+        // The extender icons stand right-aligned at the label's end, in chain
+        // order; an icon that cannot be had still takes its place.
+        auto blocks = ChainBlocks(list_.GetChain(row), list_.GetChainBytes(row));
+        int right = label.right() + 1;
+        const int top = cell.top() + (cell.height() - iconSize) / 2;
+        for (auto block = blocks.rbegin(); block != blocks.rend(); ++block) {
+            right -= iconSize;
+            const QPixmap& icon = icons_.IconOf(*block);
+            if (!icon.isNull())
+                painter->drawPixmap(right, top, icon);
+        }
+    } else if (!text.isEmpty()) {
+        QRect inner = cell.adjusted(offset, 0, -offset, 0);
+        painter->drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          metrics.elidedText(text, Qt::ElideRight, inner.width()));
+    }
+    painter->restore();
+}
+
+CListViewEx::CListViewEx(QWidget* parent) : QTreeView(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSortingEnabled(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+    header()->setSectionsClickable(false);
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+std::vector<int> CListViewEx::SelectedRows() const
+{
+    std::vector<int> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void CListViewEx::RepaintSelectedRows() { viewport()->repaint(); }
+
+void CListViewEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const int row = index.row();
+    const bool focused = hasFocus();
+    const bool highlighted = focused && selectionModel() && selectionModel()->isRowSelected(row, QModelIndex());
+    const QRect bounds(0, option.rect.top(), viewport()->width(), option.rect.height());
+    // The highlight runs from the file label's left edge to the pane's right
+    // edge, however narrow the columns are.
+    const int labelLeft = columnViewportPosition(kColFile) + ImageRowDelegate::kLabelStart;
+    const QRect highlight(labelLeft, bounds.top(), std::max(0, bounds.right() - labelLeft + 1), bounds.height());
+    const QPalette& palette = option.palette;
+    painter->fillRect(bounds, palette.color(QPalette::Base));
+    if (highlighted)
+        painter->fillRect(highlight, palette.color(QPalette::Highlight));
+
+    QStyleOptionViewItem cellOption = option;
+    cellOption.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+    if (highlighted)
+        cellOption.state |= QStyle::State_Selected;
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (header()->isSectionHidden(column))
+            continue;
+        cellOption.rect = QRect(columnViewportPosition(column), bounds.top(), columnWidth(column), bounds.height());
+        if (cellOption.rect.right() < 0 || cellOption.rect.left() > bounds.right())
+            continue;
+        itemDelegate()->paint(painter, cellOption, model()->index(row, column));
+    }
+
+    if (focused && currentIndex().isValid() && currentIndex().row() == row) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = highlight;
+        focus.backgroundColor = palette.color(highlighted ? QPalette::Highlight : QPalette::Base);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, this);
+    }
+}
+
+void CListViewEx::focusInEvent(QFocusEvent* event)
+{
+    QTreeView::focusInEvent(event);
+    RepaintSelectedRows();
+}
+
+void CListViewEx::focusOutEvent(QFocusEvent* event)
+{
+    QTreeView::focusOutEvent(event);
+    RepaintSelectedRows();
+}
+
+CVistrelView::CVistrelView(ImageListModel& model, ExtenderIconCache& icons, QMenu* contextMenu,
+                           std::function<void(int)> sendCommand, std::function<void()> armPreview, QWidget* parent)
+    : CListViewEx(parent), contextMenu_(contextMenu), sendCommand_(std::move(sendCommand)),
+      armPreview_(std::move(armPreview))
+{
+    setObjectName(QString::number(ids::kPaneList));
+    setItemDelegate(new ImageRowDelegate(model.List(), icons, this));
+    setModel(&model);
+    for (int column = 0; column < kColumnCount; ++column) {
+        header()->setSectionResizeMode(column, QHeaderView::Interactive);
+        header()->resizeSection(column, ColumnWidth(column, fontMetrics()));
+    }
+}
+
+int CVistrelView::PreviewRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
+
+void CVistrelView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (contextMenu_)
+        contextMenu_->exec(event->globalPos());
+}
+
+void CVistrelView::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete && !event->isAutoRepeat()) {
+        if (sendCommand_)
+            sendCommand_(ids::kCmdDeleteSelected);
+    } else {
+        CListViewEx::keyReleaseEvent(event);
+    }
+    if (armPreview_)
+        armPreview_();
+}
+
+void CVistrelView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && armPreview_)
+        armPreview_();
+    CListViewEx::mousePressEvent(event);
+}
+
+} // namespace vistrel::manager
