@@ -18,13 +18,17 @@ namespace {
 
 constexpr int kColumnWidths[kColumnCount] = {300, 50, 50, 50, 50};
 
-// The widths are those of a font whose average character is 6 pixels wide
-// (the classic 8-point dialog font); a larger font widens them in step, so
-// that "image" still fits its column.
+// Twice the width of a blank: the room left around each cell's text.
+int TextOffset(const QFontMetrics& metrics);
+
+// The widths were made for the classic 8-point dialog font; with a larger
+// font they grow in step. The measure is the word "image" (the type of every
+// bitmap entry) with the room around it, which took 40 of its column's 50
+// pixels in that font.
 int ColumnWidth(int column, const QFontMetrics& metrics)
 {
-    const int average = std::max(6, metrics.averageCharWidth());
-    return kColumnWidths[column] * average / 6;
+    const int needed = metrics.horizontalAdvance(QStringLiteral("image")) + 2 * TextOffset(metrics);
+    return kColumnWidths[column] * std::max(40, needed) / 40;
 }
 
 // Twice the width of a blank: the room left around each cell's text.
