@@ -304,13 +304,3 @@ TEST_F(CommandsTest, DroppedFoldersAndFilesAreInsertedWithoutDuplicates)
     EXPECT_EQ(Frame().ListView()->model()->rowCount(), 4);
     EXPECT_TRUE(Doc().IsModified());
 }
-
-TEST_F(CommandsTest, TreeCommandsWaitForATreeSelection)
-{
-    OpenTen();
-    for (int id : {ids::kCmdInsert, ids::kCmdInsertNoDup, ids::kCmdInsertAll, ids::kCmdInsertDup, ids::kCmdInsertDialog,
-                   ids::kCmdExtenderInfo, ids::kCmdExpandCollapse})
-        Frame().RunCommand(id);
-    EXPECT_EQ(List().GetCount(), 10);
-    EXPECT_FALSE(Doc().IsModified());
-}
