@@ -109,6 +109,16 @@ TEST(InstanceLock, HeldUntilReleasedAndRaiseRequestsArrive)
         EXPECT_TRUE(second.AskHolderToRaise());
         EXPECT_TRUE(first.TakeRaiseRequest());
         EXPECT_FALSE(first.TakeRaiseRequest());
+
+        // A request may bring a message (a second start's command line),
+        // NULs and all; a plain request brings an empty one.
+        std::string message("open\0/home/a b.vist", 19);
+        EXPECT_TRUE(second.AskHolderToRaise(message));
+        EXPECT_TRUE(second.AskHolderToRaise());
+        std::vector<std::string> messages;
+        EXPECT_TRUE(first.TakeRaiseRequest(messages));
+        EXPECT_EQ(messages, (std::vector<std::string>{message, ""}));
+        EXPECT_FALSE(second.AskHolderToRaise(std::string(65 * 1024, 'x'))) << "too long to hand over";
 #endif
     }
     platform::InstanceLock later(name);

@@ -42,6 +42,10 @@ bool FillAddress(const std::string& path, sockaddr_un& address)
     return true;
 }
 
+// What a request starts with, and how much text may follow it.
+constexpr std::string_view kRaise = "raise\n";
+constexpr std::size_t kLongestMessage = 64 * 1024;
+
 } // namespace
 
 InstanceLock::InstanceLock(std::string name) : name_(std::move(name)), state_(std::make_unique<State>())
@@ -99,16 +103,25 @@ bool InstanceLock::Listen()
     return true;
 }
 
-bool InstanceLock::AskHolderToRaise() const
+bool InstanceLock::AskHolderToRaise() const { return AskHolderToRaise({}); }
+
+bool InstanceLock::AskHolderToRaise(std::string_view message) const
 {
+    if (message.size() > kLongestMessage)
+        return false;
     sockaddr_un address{};
     if (!FillAddress(state_->socketPath, address))
         return false;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-              ::send(fd, "raise\n", 6, MSG_NOSIGNAL) == 6;
+    std::string request = std::string(kRaise) + std::string(message);
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    for (std::size_t sent = 0; ok && sent < request.size();) {
+        ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+        ok = n > 0;
+        sent += ok ? static_cast<std::size_t>(n) : 0;
+    }
     ::close(fd);
     return ok;
 }
@@ -117,6 +130,12 @@ int InstanceLock::RaiseRequestDescriptor() const { return state_->listenFd; }
 
 bool InstanceLock::TakeRaiseRequest()
 {
+    std::vector<std::string> ignored;
+    return TakeRaiseRequest(ignored);
+}
+
+bool InstanceLock::TakeRaiseRequest(std::vector<std::string>& messages)
+{
     if (state_->listenFd < 0)
         return false;
     bool asked = false;
@@ -124,14 +143,26 @@ bool InstanceLock::TakeRaiseRequest()
         int client = ::accept4(state_->listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             break;
-        char buffer[16];
-        // The asking copy writes before it closes; a short wait is enough.
+        // The asking copy writes everything, then closes; a short wait is
+        // enough, and a copy that never finishes is not waited for long.
         timeval timeout{0, 200000};
         ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-        if (n >= 5 && std::memcmp(buffer, "raise", 5) == 0)
-            asked = true;
+        std::string request;
+        char buffer[4096];
+        for (;;) {
+            ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            request.append(buffer, static_cast<std::size_t>(n));
+            if (request.size() > kRaise.size() + kLongestMessage)
+                break;
+        }
         ::close(client);
+        if (request.size() >= 5 && request.compare(0, 5, "raise") == 0 &&
+            request.size() <= kRaise.size() + kLongestMessage) {
+            asked = true;
+            messages.push_back(request.size() > kRaise.size() ? request.substr(kRaise.size()) : std::string());
+        }
     }
     return asked;
 }

@@ -51,9 +51,13 @@ bool InstanceLock::AskHolderToRaise() const
     return true;
 }
 
+bool InstanceLock::AskHolderToRaise(std::string_view) const { return AskHolderToRaise(); }
+
 int InstanceLock::RaiseRequestDescriptor() const { return -1; }
 
 bool InstanceLock::TakeRaiseRequest() { return false; }
+
+bool InstanceLock::TakeRaiseRequest(std::vector<std::string>&) { return false; }
 
 bool InstanceLock::Listen() { return Held(); }
 

@@ -23,6 +23,9 @@ public:
     // True when this copy may run; false when another copy runs, which was
     // asked to come to the front.
     bool Acquire(std::string_view documentString);
+    // The same; a copy that must end hands `handOver` (its command line, for
+    // example) to the running copy with the request to come to the front.
+    bool Acquire(std::string_view documentString, std::string_view handOver);
 
     const std::string& Name() const { return name_; }
     platform::InstanceLock* Lock() { return lock_.get(); }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vistrel::platform {
 
@@ -27,12 +29,19 @@ public:
     // Asks the copy that holds the name to come to the front. False when it
     // cannot be reached (it may not listen, as the scheduler does not).
     bool AskHolderToRaise() const;
+    // The same, handing `message` (a command line, say; at most 64 KiB) to
+    // the holder with the request. Where requests carry no text (Windows,
+    // which raises the holder's window directly) the message is dropped.
+    bool AskHolderToRaise(std::string_view message) const;
 
     // The holder's side: a descriptor that becomes readable when another copy
     // asks (-1 where there is none), and the call that takes the request.
     // Returns true when a raise was asked.
     int RaiseRequestDescriptor() const;
     bool TakeRaiseRequest();
+    // The same, appending the message of every request taken to `messages`
+    // (an empty text for a request that brought none).
+    bool TakeRaiseRequest(std::vector<std::string>& messages);
 
     // Starts listening for raise requests (after Acquire succeeded).
     bool Listen();
