@@ -3,6 +3,7 @@
 #include "vistrel/core/folder_walk.h"
 #include "vistrel/platform/files.h"
 
+#include <span>
 #include <system_error>
 
 namespace vistrel::manager {
@@ -17,7 +18,7 @@ int InsertPathNow(ImageListModel& model, const std::string& path, bool noDuplica
     // instead of a notice per row.
     model.BeginBulk();
     FolderWalk walk;
-    walk.onFile = [&](const std::string& file) { return list.InsertFile(file, noDuplicates); };
+    walk.onFiles = [&](std::span<const std::string> files) { return list.InsertFiles(files, noDuplicates); };
     walk.Walk(path);
     model.EndBulk();
     return walk.filesAdded;
