@@ -2,6 +2,7 @@
 
 #include "resource_ids.h"
 
+#include <QFile>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -201,6 +202,16 @@ QPixmap ToolbarImageFor(int commandId)
 
 QIcon ProgramIcon()
 {
+    // The program carries the desktop's icon pictures; a library user
+    // without them (the widget tests) gets a drawn one.
+    QIcon shipped;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const QString file = QStringLiteral(":/icons/vistrel-%1.png").arg(size);
+        if (QFile::exists(file))
+            shipped.addFile(file, QSize(size, size));
+    }
+    if (!shipped.isNull())
+        return shipped;
     QIcon drawn;
     for (int size : {16, 22, 32, 48, 64}) {
         QImage image(size, size, QImage::Format_ARGB32_Premultiplied);

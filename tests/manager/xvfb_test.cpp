@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -31,8 +32,6 @@ using vistrel::scheduler::test::Child;
 using vistrel::scheduler::test::DesktopSession;
 using vistrel::scheduler::test::Eventually;
 using vistrel::test::BinDir;
-using vistrel::test::FakesDir;
-using vistrel::test::LibraryFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -127,8 +126,7 @@ protected:
         ::unsetenv("VISTREL_SCHEDULER_PICTURE_MS");
     }
 
-    // The programs with the shipped extenders, and the fakes with pictures
-    // beside them, so that rows show icons whatever the shipped ones offer.
+    // The programs with the shipped extenders, as a user has them.
     void MakeProgramDirectory()
     {
         programs = fs::path(session->Home()) / "programs";
@@ -139,8 +137,9 @@ protected:
         for (const char* file :
              {"Read_Expander/Bitload.so", "View_Expander/Picshow.so", "Scheduler_Expander/Clockpace.so"})
             fs::copy_file(BinDir() / file, programs / file);
-        fs::copy_file(FakesDir() / LibraryFile("FakeIconReader"), programs / "Read_Expander" / "FakeIconReader.so");
-        fs::copy_file(FakesDir() / LibraryFile("FakeIconViewer"), programs / "View_Expander" / "FakeIconViewer.so");
+        fs::create_directories(programs / "Extender_Dialogs");
+        for (const char* file : {"Extender_Dialogs/Picshow_Dialogs.so", "Extender_Dialogs/Clockpace_Dialogs.so"})
+            fs::copy_file(BinDir() / file, programs / file);
     }
 
     std::string Ctl(const std::vector<std::string>& arguments)
@@ -166,7 +165,6 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     pictureFolder = pictures;
     ASSERT_EQ(platform::RunProgram("bash", {VISTREL_SOURCE_DIR "/scripts/make-sample-pictures.sh", pictures.string()}),
               0);
-    vistrel::test::WriteFile(pictures / "scan.pic", "a picture of the fake reader's kind");
     const std::string list = (fs::path(session->Home()) / "First list.vist").string();
     Ctl({"new", list});
     Ctl({"add", list, pictures.string()});
@@ -211,7 +209,7 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     CWallpaperList rows(&registry);
     std::string detail;
     ASSERT_EQ(ReadListFile(list, rows, detail), ListLoadStatus::Ok);
-    ASSERT_EQ(rows.GetCount(), 4);
+    ASSERT_EQ(rows.GetCount(), 3);
     manager::ExtenderIconCache icons(registry);
     std::set<std::pair<std::string, int>> looked;
     for (int row = 0; row < rows.GetCount(); ++row)
@@ -224,11 +222,12 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
             EXPECT_TRUE(Find(screen, OverWhite(icon))) << id << " icon " << resource << " is not in " << windowShot;
         }
     const std::size_t iconsLookedFor = looked.size();
-    EXPECT_GE(iconsLookedFor, 2u) << "the fakes' reader and viewer icons at least";
+    EXPECT_GE(iconsLookedFor, 2u) << "the reader's and the viewer's icons at least";
     EXPECT_GE(screen.width(), 400);
 
-    // The tray menu, opened from the docked icon, over the wallpaper the
-    // scheduler put up (the window, which covers the small screen, goes).
+    // The tray menu, opened from the docked icon, over a wallpaper of the
+    // list (the window, which covers the small screen, goes).
+    Ctl({"next", list});
     ASSERT_TRUE(session->XDoTool({"windowunmap", "--sync", window}));
     auto icon = session->DockedTrayIcon();
     ASSERT_TRUE(icon.has_value());
@@ -238,7 +237,12 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     const fs::path trayShot = shots / "tray-menu.png";
     ASSERT_EQ(Screenshot("root", trayShot), "");
     QImage withMenu(QString::fromStdString(trayShot.string()));
-    EXPECT_FALSE(withMenu.isNull());
+    ASSERT_FALSE(withMenu.isNull());
+    // The corner with the tray and its menu is what the README shows.
+    const int cornerWidth = std::min(withMenu.width(), 480);
+    const int cornerHeight = std::min(withMenu.height(), 300);
+    EXPECT_TRUE(withMenu.copy(withMenu.width() - cornerWidth, 0, cornerWidth, cornerHeight)
+                    .save(QString::fromStdString(trayShot.string())));
     session->XDoTool({"key", "Escape"});
 
     // With the list manager closed, the tray's "Open List Manager" starts it
