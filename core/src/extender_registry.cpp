@@ -6,7 +6,6 @@
 #include "vistrel/platform/paths.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace vistrel {
 
@@ -61,6 +60,11 @@ void CExtenderRegistry::LoadExtenderDirectory(const std::string& folder, Extende
             setSink(&VistrelHostMessage);
         arrays_[static_cast<std::size_t>(kind)].push_back(handle);
         paths_.emplace_back(handle, path);
+        if (kind == ExtenderKind::Reader) {
+            const char* extensions = ext::Extensions(handle);
+            readerEndings_.push_back(
+                {handle, extensions ? SplitExtensionList(extensions) : std::vector<std::string>{}});
+        }
     }
 }
 
@@ -72,6 +76,7 @@ void CExtenderRegistry::UnloadExtenders()
         array.clear();
     }
     paths_.clear();
+    readerEndings_.clear();
 }
 
 ExtenderHandle CExtenderRegistry::FindExtenderById(std::string_view id) const
@@ -86,32 +91,57 @@ ExtenderHandle CExtenderRegistry::FindExtenderById(std::string_view id) const
     return nullptr;
 }
 
-bool MatchesExtensionList(std::string_view path, std::string_view extensions)
+namespace {
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// Whether `path` ends with `ending`, whose letters are in lower case.
+bool EndsWithLowered(std::string_view path, std::string_view ending)
+{
+    if (path.size() < ending.size())
+        return false;
+    const char* tail = path.data() + path.size() - ending.size();
+    for (std::size_t i = 0; i < ending.size(); ++i)
+        if (Lower(tail[i]) != ending[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> SplitExtensionList(std::string_view extensions)
 {
     extensions = extensions.substr(0, 499);
-    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    std::vector<std::string> endings;
     while (!extensions.empty()) {
         std::size_t cut = extensions.find('\\');
         std::string_view piece = extensions.substr(0, cut);
         extensions.remove_prefix(cut == std::string_view::npos ? extensions.size() : cut + 1);
         if (piece.empty())
             continue;
-        // A piece longer than the path is compared with the whole path.
-        std::string_view tail = path.size() >= piece.size() ? path.substr(path.size() - piece.size()) : path;
-        if (tail.size() == piece.size() &&
-            std::equal(tail.begin(), tail.end(), piece.begin(), [&](char a, char b) { return lower(a) == lower(b); }))
-            return true;
+        std::string lowered(piece);
+        for (char& c : lowered)
+            c = Lower(c);
+        endings.push_back(std::move(lowered));
     }
+    return endings;
+}
+
+bool MatchesExtensionList(std::string_view path, std::string_view extensions)
+{
+    // An ending longer than the path never matches.
+    for (const std::string& ending : SplitExtensionList(extensions))
+        if (EndsWithLowered(path, ending))
+            return true;
     return false;
 }
 
 ExtenderHandle CExtenderRegistry::FindReaderForFile(std::string_view path) const
 {
-    for (ExtenderHandle h : Extenders(ExtenderKind::Reader)) {
-        const char* extensions = ext::Extensions(h);
-        if (extensions && MatchesExtensionList(path, extensions))
-            return h;
-    }
+    for (const ReaderEndings& r : readerEndings_)
+        for (const std::string& ending : r.endings)
+            if (EndsWithLowered(path, ending))
+                return r.reader;
     return nullptr;
 }
 

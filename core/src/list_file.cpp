@@ -7,6 +7,7 @@
 #include "vistrel/platform/files.h"
 #include "vistrel/platform/global_memory.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vistrel {
@@ -49,6 +50,10 @@ ListLoadStatus LoadBody(CWallpaperList& list, ArchiveReader& in)
     // count the rest of the file cannot hold is damage, not a reservation.
     if (rows > in.Remaining() / 5)
         return ListLoadStatus::Damaged;
+    // Room for the rows up front, but only as many as the rest of the file
+    // could hold at the size entries made here have (a chain of two blocks
+    // alone takes more than 64 bytes), so a damaged count reserves little.
+    list.Reserve(std::min<std::size_t>(rows, in.Remaining() / 64));
     for (std::uint32_t i = 0; i < rows; ++i) {
         RowTexts texts;
         if (!in.String(texts[kColFile]))
@@ -114,17 +119,33 @@ ListLoadStatus LoadList(CWallpaperList& list, std::string_view bytes)
     return status;
 }
 
+namespace {
+
+// Bytes a stored string takes: its length prefix and its text.
+std::size_t StoredStringBytes(std::size_t n) { return (n < 0xFF ? 1 : n < 0xFFFE ? 3 : 7) + n; }
+
+} // namespace
+
 std::string StoreList(const CWallpaperList& list)
 {
-    ArchiveWriter out;
-    out.String(kListMagic);
-    out.Int32(static_cast<std::uint32_t>(list.GetRandom()));
     const std::uint8_t* block = list.GetSchedulerBlock();
     std::uint32_t blockLength = block ? BlockSize(block) : 0;
+    const int rows = list.GetCount();
+    // The exact size first, so the bytes are made in one buffer that never moves.
+    std::size_t total = StoredStringBytes(kListMagic.size()) + 4 + 4 + blockLength + 4 + 4;
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < kColumnCount; ++j)
+            total += StoredStringBytes(list.GetText(i, j).size());
+        std::size_t length = CParamChain::WalkLength(list.GetChain(i), list.GetChainBytes(i));
+        total += 4 + (length == 0 ? 4 : length);
+    }
+    ArchiveWriter out;
+    out.Reserve(total);
+    out.String(kListMagic);
+    out.Int32(static_cast<std::uint32_t>(list.GetRandom()));
     out.Int32(blockLength);
     if (block)
         out.Bytes(block, blockLength);
-    const int rows = list.GetCount();
     out.Int32(static_cast<std::uint32_t>(rows));
     out.Int32(kColumnCount);
     for (int i = 0; i < rows; ++i)

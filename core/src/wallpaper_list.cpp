@@ -8,21 +8,12 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 
 namespace vistrel {
 
 namespace {
-
-// Paths compare as the list control compared item texts: whole text, letter
-// case ignored.
-std::string Folded(std::string_view text)
-{
-    std::string folded(text);
-    for (char& c : folded)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
 
 // Keeps a chain attached for a scope and always hands the buffer back to the
 // slot it came from, even when edits moved it.
@@ -73,7 +64,8 @@ long ParseNumber(std::string_view text)
 }
 
 CWallpaperList::CWallpaperList(const CExtenderRegistry* registry)
-    : registry_(registry), clock_([] { return static_cast<std::int64_t>(std::time(nullptr)); })
+    : registry_(registry), clock_([] { return static_cast<std::int64_t>(std::time(nullptr)); }),
+      fileIndex_([this](std::uint32_t row) { return std::string_view(rows_[row][kColFile]); })
 {
 }
 
@@ -88,7 +80,8 @@ void CWallpaperList::FreeAll()
         gmem::Free(c.data);
     chains_.clear();
     rows_.clear();
-    fileIndex_.clear();
+    fileIndex_.Clear();
+    fileIndexStale_ = false;
 }
 
 void CWallpaperList::Reset()
@@ -116,21 +109,10 @@ void CWallpaperList::SetSchedulerBlock(void* block, std::size_t bytes)
     schedulerBytes_ = block ? BlockSize(block) : 0;
 }
 
-void CWallpaperList::IndexFile(const std::string& path, int delta)
-{
-    std::string key = Folded(path);
-    int& n = fileIndex_[key];
-    n += delta;
-    if (n <= 0)
-        fileIndex_.erase(key);
-}
-
 void CWallpaperList::SetText(int index, int column, std::string text)
 {
-    if (column == kColFile) {
-        IndexFile(rows_[index][kColFile], -1);
-        IndexFile(text, +1);
-    }
+    if (column == kColFile)
+        fileIndexStale_ = true;
     rows_[index][column] = std::move(text);
     if (observer_)
         observer_->TextChanged(index, column);
@@ -138,7 +120,23 @@ void CWallpaperList::SetText(int index, int column, std::string text)
 
 void CWallpaperList::SetNumber(int index, int column, long value) { SetText(index, column, std::to_string(value)); }
 
-bool CWallpaperList::ContainsFile(std::string_view path) const { return fileIndex_.count(Folded(path)) > 0; }
+bool CWallpaperList::ContainsFile(std::string_view path) const
+{
+    if (fileIndexStale_) {
+        fileIndex_.Clear();
+        fileIndex_.Reserve(rows_.size());
+        for (std::size_t i = 0; i < rows_.size(); ++i)
+            fileIndex_.Add(static_cast<std::uint32_t>(i), rows_[i][kColFile]);
+        fileIndexStale_ = false;
+    }
+    return fileIndex_.Contains(path);
+}
+
+void CWallpaperList::IndexRow(int index)
+{
+    if (!fileIndexStale_)
+        fileIndex_.Add(static_cast<std::uint32_t>(index), rows_[index][kColFile]);
+}
 
 void* CWallpaperList::BuildDefaultChain(std::string_view path, std::string_view type) const
 {
@@ -167,32 +165,70 @@ void* CWallpaperList::BuildDefaultChain(std::string_view path, std::string_view 
 
 bool CWallpaperList::InsertFile(const std::string& path, bool noDuplicates)
 {
-    if (noDuplicates && ContainsFile(path))
-        return false;
-    ExtenderHandle reader = registry_ ? registry_->FindReaderForFile(path) : nullptr;
-    if (!reader)
-        return false;
-    const char* typeText = ext::ReturnType(reader);
-    std::string type = typeText ? typeText : "";
-    void* chain = BuildDefaultChain(path, type);
-    if (!chain)
-        return false;
-    int index = GetCount();
-    chains_.push_back({chain, CParamChain::WalkLength(chain, gmem::Size(chain))});
-    rows_.push_back(RowTexts{path, type, "0", "50", "0"});
-    IndexFile(path, +1);
-    if (observer_) {
-        observer_->RowInserted(index);
-        observer_->Modified();
+    return InsertFiles(std::span<const std::string>(&path, 1), noDuplicates) == 1;
+}
+
+int CWallpaperList::InsertFiles(std::span<const std::string> paths, bool noDuplicates)
+{
+    if (!registry_)
+        return 0;
+    // A reader's default chain: its block and then the first viewer's of its
+    // type, built once and copied for every file the reader claims.
+    struct Template {
+        ExtenderHandle reader;
+        std::string type;
+        void* chain;
+        std::size_t bytes;
+    };
+    std::vector<Template> templates;
+    int added = 0;
+    for (const std::string& path : paths) {
+        // Both refusals say nothing, so the cheaper test comes first.
+        ExtenderHandle reader = registry_->FindReaderForFile(path);
+        if (!reader || (noDuplicates && ContainsFile(path)))
+            continue;
+        auto t = templates.begin();
+        while (t != templates.end() && t->reader != reader)
+            ++t;
+        if (t == templates.end()) {
+            const char* typeText = ext::ReturnType(reader);
+            std::string type = typeText ? typeText : "";
+            void* chain = BuildDefaultChain(path, type);
+            std::size_t bytes = chain ? CParamChain::WalkLength(chain, gmem::Size(chain)) : 0;
+            templates.push_back({reader, std::move(type), chain, bytes});
+            t = templates.end() - 1;
+        }
+        if (!t->chain)
+            continue;
+        void* chain = gmem::Alloc(gmem::kFixed, t->bytes);
+        if (!chain)
+            continue;
+        std::memcpy(chain, t->chain, t->bytes);
+        AppendRow(path, t->type, chain, t->bytes);
+        ++added;
     }
-    return true;
+    for (Template& t : templates)
+        gmem::Free(t.chain);
+    if (added > 0 && observer_)
+        observer_->Modified();
+    return added;
+}
+
+void CWallpaperList::AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes)
+{
+    int index = GetCount();
+    chains_.push_back({chain, chainBytes});
+    rows_.push_back(RowTexts{path, type, "0", "50", "0"});
+    IndexRow(index);
+    if (observer_)
+        observer_->RowInserted(index);
 }
 
 void CWallpaperList::DeleteEntry(int index)
 {
     if (index < 0 || index >= GetCount())
         return;
-    IndexFile(rows_[index][kColFile], -1);
+    fileIndexStale_ = true; // the rows after it move up
     rows_.erase(rows_.begin() + index);
     if (index < static_cast<int>(chains_.size())) {
         gmem::Free(chains_[index].data);
@@ -336,10 +372,17 @@ gmem::Handle CWallpaperList::ReadFileImage(const std::string& path)
 
 void CWallpaperList::StoreChain(int index, void* chain, std::size_t bytes) { chains_[index] = {chain, bytes}; }
 
+void CWallpaperList::Reserve(std::size_t rows)
+{
+    rows_.reserve(rows);
+    chains_.reserve(rows);
+    fileIndex_.Reserve(rows);
+}
+
 void CWallpaperList::AppendLoadedRow(RowTexts texts)
 {
-    IndexFile(texts[kColFile], +1);
     rows_.push_back(std::move(texts));
+    IndexRow(GetCount() - 1);
     if (observer_)
         observer_->RowInserted(GetCount() - 1);
 }

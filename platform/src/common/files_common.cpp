@@ -1,6 +1,8 @@
 // File helpers that the standard library covers on every system.
 #include "vistrel/platform/files.h"
 
+#include "vistrel/platform/folder_listing.h"
+
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -47,6 +49,20 @@ bool MakeFolders(const std::string& folder)
     fs::path p = PathFromUtf8(folder);
     fs::create_directories(p, ec);
     return fs::is_directory(p, ec);
+}
+
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder)
+{
+    FolderListing listing;
+    if (!listing.Read(folder))
+        return std::nullopt;
+    std::vector<FolderEntry> entries;
+    entries.reserve(listing.Size());
+    for (std::size_t i = 0; i < listing.Size(); ++i) {
+        const FolderListing::Entry& e = listing[i];
+        entries.push_back({std::string(listing.Name(e)), e.isFolder, e.hidden, e.isLink});
+    }
+    return entries;
 }
 
 } // namespace vistrel::platform

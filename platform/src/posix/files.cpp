@@ -38,39 +38,6 @@ bool LessNoCase(const std::string& a, const std::string& b)
 
 } // namespace
 
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder)
-{
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return std::nullopt;
-    std::string base = folder;
-    if (!base.empty() && base.back() != '/')
-        base += '/';
-    std::vector<FolderEntry> entries;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        FolderEntry e;
-        e.name = name;
-        e.hidden = name[0] == '.';
-        struct stat info {};
-        if (::lstat((base + name).c_str(), &info) != 0)
-            continue;
-        if (S_ISLNK(info.st_mode)) {
-            e.isLink = true;
-            if (::stat((base + name).c_str(), &info) != 0)
-                continue;
-        }
-        e.isFolder = S_ISDIR(info.st_mode);
-        entries.push_back(std::move(e));
-    }
-    ::closedir(dir);
-    std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return LessNoCase(a.name, b.name); });
-    return entries;
-}
-
 std::vector<std::string> ListFiles(const std::string& folder, std::string_view ending)
 {
     std::vector<std::string> names;

@@ -17,32 +17,6 @@ bool IsAbsolutePath(const std::string& path)
            (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/'));
 }
 
-std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder)
-{
-    std::string pattern = folder;
-    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/')
-        pattern += '\\';
-    pattern += "*.*";
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(Wide(pattern).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::vector<FolderEntry> entries;
-    do {
-        std::string name = Utf8(data.cFileName);
-        if (name == "." || name == "..")
-            continue;
-        FolderEntry e;
-        e.name = name;
-        e.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        e.hidden = (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-        e.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        entries.push_back(std::move(e));
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    return entries;
-}
-
 std::vector<std::string> ListFiles(const std::string& folder, std::string_view ending)
 {
     std::vector<std::string> names;

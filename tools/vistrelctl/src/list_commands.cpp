@@ -177,7 +177,7 @@ int CommandAdd(Context& c, const std::vector<std::string>& args)
     if (int rc = Load(args[0], list))
         return rc;
     FolderWalk walk;
-    walk.onFile = [&](const std::string& file) { return list.InsertFile(file, noDuplicates); };
+    walk.onFiles = [&](std::span<const std::string> files) { return list.InsertFiles(files, noDuplicates); };
     for (const std::string& given : paths) {
         std::error_code ec;
         std::filesystem::path path = std::filesystem::absolute(platform::PathFromUtf8(given), ec);

@@ -42,7 +42,9 @@ public:
     // Searches reader, middle, viewer and scheduler arrays in that order.
     ExtenderHandle FindExtenderById(std::string_view id) const;
     // The first reader, in load order, with an ending that ends the path
-    // (letter case ignored).
+    // (letter case ignored). Each reader's endings are read once, when it is
+    // loaded (an extender's texts are fixed), so this is cheap enough to ask
+    // for every file of a folder walk, and safe from any thread.
     ExtenderHandle FindReaderForFile(std::string_view path) const;
 
     bool IsReader(ExtenderHandle h) const { return Contains(ExtenderKind::Reader, h); }
@@ -62,12 +64,20 @@ public:
 private:
     bool Contains(ExtenderKind kind, ExtenderHandle h) const;
 
+    struct ReaderEndings {
+        ExtenderHandle reader;
+        std::vector<std::string> endings; // letters in lower case
+    };
+
     std::array<std::vector<ExtenderHandle>, 4> arrays_;
+    std::vector<ReaderEndings> readerEndings_; // in load order
     std::vector<std::pair<ExtenderHandle, std::string>> paths_;
 };
 
 // Whether `path` ends with one of the backslash-separated endings (at most
 // the first 499 characters of the list count), letter case ignored.
 bool MatchesExtensionList(std::string_view path, std::string_view extensions);
+// The endings of such a list, in order, empty ones left out, letters in lower case.
+std::vector<std::string> SplitExtensionList(std::string_view extensions);
 
 } // namespace vistrel

@@ -18,6 +18,7 @@ public:
     // else 0xFF, 0xFFFF and a 32-bit length. Then the bytes, no terminator.
     void String(std::string_view text);
     void Bytes(const void* data, std::size_t count);
+    void Reserve(std::size_t bytes) { out_.reserve(bytes); }
     const std::string& Data() const { return out_; }
     std::string Take() { return std::move(out_); }
 

@@ -5,14 +5,15 @@
 #pragma once
 
 #include "vistrel/core/extender_registry.h"
+#include "vistrel/core/folded_path_index.h"
 #include "vistrel/platform/global_memory.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vistrel {
@@ -67,6 +68,11 @@ public:
     // Adds an entry with its default chain; false when a duplicate was
     // refused or no reader, or no viewer of its type, is there.
     bool InsertFile(const std::string& path, bool noDuplicates);
+    // InsertFile for each path in turn; the number of entries added. Within
+    // one call each reader's and viewer's default blocks are taken once and
+    // copied into every chain that needs them, which is what makes adding a
+    // folder of thousands of files cheap.
+    int InsertFiles(std::span<const std::string> paths, bool noDuplicates);
     // Whether a row holds this path (letter case ignored).
     bool ContainsFile(std::string_view path) const;
     // A fixed global chain: the reader for the path, then the first viewer of
@@ -108,6 +114,8 @@ public:
     std::int32_t GetRandom() const { return random_; }
     void SetRandom(std::int32_t flag) { random_ = flag; }
 
+    // Room for `rows` entries, so loading a large list allocates rarely.
+    void Reserve(std::size_t rows);
     // Appends a row with its texts and chain without any checks, for loading.
     void AppendLoadedRow(RowTexts texts);
     void AppendLoadedChain(void* chain, std::size_t bytes);
@@ -121,7 +129,8 @@ private:
     long Number(int index, int column) const { return ParseNumber(rows_[index][column]); }
     void SetNumber(int index, int column, long value);
     gmem::Handle ReadWithChain(void* chain, std::size_t bytes, const std::string& path);
-    void IndexFile(const std::string& path, int delta);
+    void IndexRow(int index);
+    void AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes);
     void FreeAll();
 
     const CExtenderRegistry* registry_;
@@ -130,7 +139,10 @@ private:
     std::vector<RowTexts> rows_;
     std::vector<Chain> chains_;
     // Folded File texts, for refusing duplicates without a search of every row.
-    std::unordered_map<std::string, int> fileIndex_;
+    // Added to as rows are appended; rebuilt at the next look-up after rows
+    // were removed or renamed (mutable: looking up may rebuild it).
+    mutable FoldedPathIndex fileIndex_;
+    mutable bool fileIndexStale_ = false;
     std::uint8_t* scheduler_ = nullptr;
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
