@@ -36,6 +36,10 @@ gmem::Handle Read(const CExtenderRegistry& registry, const PreviewRequest& reque
     return one.ReadEntryImage(0);
 }
 
+// How often the user-interface thread looks for a finished read: well below
+// what anyone notices, and only while a read is on.
+constexpr int kPollMs = 5;
+
 } // namespace
 
 std::mutex& ReaderCallLock()
@@ -44,10 +48,14 @@ std::mutex& ReaderCallLock()
     return lock;
 }
 
-PreviewLoader::PreviewLoader(const CExtenderRegistry& registry, QObject* parent)
-    : QObject(parent), registry_(registry)
+PreviewLoader::PreviewLoader(const CExtenderRegistry& registry, QObject* parent) : QObject(parent), registry_(registry)
 {
     worker_ = std::thread([this] { Work(); }); // after every member it uses is made
+    // The worker never calls into Qt: the user-interface thread looks for its
+    // picture while a read is on, so everything crossing threads does so
+    // under the one mutex.
+    poll_.setInterval(kPollMs);
+    connect(&poll_, &QTimer::timeout, this, [this] { Deliver(); });
 }
 
 PreviewLoader::~PreviewLoader()
@@ -71,6 +79,7 @@ void PreviewLoader::Request(PreviewRequest request)
         wanted_ = ++pendingNumber_;
     }
     busy_ = true;
+    poll_.start();
     wake_.notify_one();
 }
 
@@ -80,6 +89,7 @@ void PreviewLoader::Cancel()
     pending_.reset();
     wanted_ = 0;
     busy_ = false;
+    poll_.stop();
 }
 
 void PreviewLoader::Work()
@@ -109,9 +119,6 @@ void PreviewLoader::Work()
             gmem::Free(result_->dib);
         result_ = std::move(picture);
         resultNumber_ = number;
-        // Wakes the user-interface thread; the picture itself crosses under the mutex.
-        QMetaObject::invokeMethod(
-            this, [this] { Deliver(); }, Qt::QueuedConnection);
     }
 }
 
@@ -132,6 +139,7 @@ void PreviewLoader::Deliver()
     }
     busy_ = false;
     wanted_ = 0;
+    poll_.stop();
     onLoaded(std::move(*picture));
 }
 

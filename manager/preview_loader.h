@@ -7,7 +7,9 @@
 // entry's picture through its chain's reader (ReadEntryImage), a file's
 // through the first reader that claims it (ReadFileImage), both on a list of
 // that one entry owned by the worker. Only the newest request's picture is
-// delivered; older ones are dropped.
+// delivered; older ones are dropped. The worker makes no Qt calls: it leaves
+// the picture under a mutex, and the user-interface thread looks for it every
+// few milliseconds while a read is on.
 //
 // Reader extenders were written for programs that call them from one thread
 // at a time, so every reader call of the program takes ReaderCallLock().
@@ -18,6 +20,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QTimer>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -78,6 +81,7 @@ private:
     bool stopping_ = false;
 
     // The user-interface thread's.
+    QTimer poll_;              // looks for the worker's picture while a read is on
     std::uint64_t wanted_ = 0; // the request whose picture is wanted
     bool busy_ = false;
 };
