@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QStaticText>
 #include <algorithm>
 
 namespace vistrel::manager {
@@ -18,13 +19,17 @@ namespace {
 
 constexpr int kColumnWidths[kColumnCount] = {300, 50, 50, 50, 50};
 
-// The widths are those of a font whose average character is 6 pixels wide
-// (the classic 8-point dialog font); a larger font widens them in step, so
-// that "image" still fits its column.
+// Twice the width of a blank: the room left around each cell's text.
+int TextOffset(const QFontMetrics& metrics);
+
+// The widths were made for the classic 8-point dialog font; with a larger
+// font they grow in step. The measure is the word "image" (the type of every
+// bitmap entry) with the room around it, which took 40 of its column's 50
+// pixels in that font.
 int ColumnWidth(int column, const QFontMetrics& metrics)
 {
-    const int average = std::max(6, metrics.averageCharWidth());
-    return kColumnWidths[column] * average / 6;
+    const int needed = metrics.horizontalAdvance(QStringLiteral("image")) + 2 * TextOffset(metrics);
+    return kColumnWidths[column] * std::max(40, needed) / 40;
 }
 
 // Twice the width of a blank: the room left around each cell's text.
@@ -48,18 +53,64 @@ QSize ImageRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
             RowHeight(option.fontMetrics)};
 }
 
-const QIcon& ImageRowDelegate::FileIcon(const QString& path) const
+const QPixmap& ImageRowDelegate::FileIcon(const QString& path) const
 {
     QString ending = QFileInfo(path).suffix().toLower();
     auto found = fileIcons_.find(ending);
     if (found == fileIcons_.end()) {
-        static const QFileIconProvider provider;
-        QIcon icon = provider.icon(QFileInfo(path));
+        QIcon icon = iconProvider_.icon(QFileInfo(path));
         if (icon.isNull())
-            icon = provider.icon(QFileIconProvider::File);
-        found = fileIcons_.insert(ending, icon);
+            icon = iconProvider_.icon(QFileIconProvider::File);
+        found = fileIcons_.insert(ending, icon.pixmap(ExtenderIconCache::kSize, ExtenderIconCache::kSize));
     }
     return *found;
+}
+
+int ImageRowDelegate::EstimatedWidth(const QString& text, const QFontMetrics& metrics) const
+{
+    // Shaping a text is what painting a row costs, so whether it fits is
+    // judged from the advances of its characters, kept per character.
+    int width = 0;
+    for (QChar c : text) {
+        if (c.isSurrogate())
+            return metrics.horizontalAdvance(text);
+        auto found = advances_.find(c.unicode());
+        if (found == advances_.end())
+            found = advances_.insert(c.unicode(), metrics.horizontalAdvance(c));
+        width += *found;
+    }
+    return width;
+}
+
+void ImageRowDelegate::DrawCellText(QPainter* painter, const QRect& area, const QString& text,
+                                    const QFontMetrics& metrics, bool repeated) const
+{
+    if (area.width() <= 0 || text.isEmpty())
+        return;
+    if (painter->font() != cachedFont_) {
+        cachedFont_ = painter->font();
+        advances_.clear();
+        staticTexts_.clear();
+    }
+    const int top = area.top() + (area.height() - metrics.height()) / 2;
+    // A little room for what kerning may add.
+    const bool fits = EstimatedWidth(text, metrics) + 2 <= area.width();
+    if (fits && repeated) {
+        // "image", "0", "50" come back on every row: laid out once.
+        auto found = staticTexts_.find(text);
+        if (found == staticTexts_.end()) {
+            if (staticTexts_.size() > 4096)
+                staticTexts_.clear();
+            QStaticText prepared(text);
+            prepared.setTextFormat(Qt::PlainText);
+            prepared.prepare(QTransform(), painter->font());
+            found = staticTexts_.insert(text, prepared);
+        }
+        painter->drawStaticText(area.left(), top, *found);
+        return;
+    }
+    painter->drawText(QPointF(area.left(), top + metrics.ascent()),
+                      fits ? text : metrics.elidedText(text, Qt::ElideRight, area.width()));
 }
 
 void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -80,11 +131,10 @@ void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     if (column == kColFile) {
         const int iconSize = ExtenderIconCache::kSize;
         const QRect iconRect(cell.left() + 1, cell.top() + (cell.height() - iconSize) / 2, iconSize, iconSize);
-        FileIcon(text).paint(painter, iconRect);
+        painter->drawPixmap(iconRect.topLeft(), FileIcon(text));
         QRect label(cell.left() + kLabelStart, cell.top(), cell.width() - kLabelStart, cell.height());
         label.adjust(offset / 2, 0, -offset, 0);
-        painter->drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          metrics.elidedText(text, Qt::ElideRight, label.width()));
+        DrawCellText(painter, label, text, metrics, false);
         // The extender icons stand right-aligned at the label's end, in chain
         // order; an icon that cannot be had still takes its place.
         auto blocks = ChainBlocks(list_.GetChain(row), list_.GetChainBytes(row));
@@ -96,10 +146,8 @@ void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
             if (!icon.isNull())
                 painter->drawPixmap(right, top, icon);
         }
-    } else if (!text.isEmpty()) {
-        QRect inner = cell.adjusted(offset, 0, -offset, 0);
-        painter->drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          metrics.elidedText(text, Qt::ElideRight, inner.width()));
+    } else {
+        DrawCellText(painter, cell.adjusted(offset, 0, -offset, 0), text, metrics, true);
     }
     painter->restore();
 }
@@ -147,7 +195,7 @@ void CListViewEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
     const int labelLeft = columnViewportPosition(kColFile) + ImageRowDelegate::kLabelStart;
     const QRect highlight(labelLeft, bounds.top(), std::max(0, bounds.right() - labelLeft + 1), bounds.height());
     const QPalette& palette = option.palette;
-    painter->fillRect(bounds, palette.color(QPalette::Base));
+    // The viewport has painted the window colour behind every row already.
     if (highlighted)
         painter->fillRect(highlight, palette.color(QPalette::Highlight));
 

@@ -12,8 +12,11 @@
 #include "image_list_model.h"
 
 #include <QAbstractItemDelegate>
+#include <QFileIconProvider>
 #include <QHash>
 #include <QIcon>
+#include <QPixmap>
+#include <QStaticText>
 #include <QTreeView>
 #include <functional>
 #include <vector>
@@ -37,13 +40,22 @@ public:
     static int RowHeight(const QFontMetrics& metrics);
 
 private:
-    const QIcon& FileIcon(const QString& path) const;
+    const QPixmap& FileIcon(const QString& path) const;
+    // Draws the text left-aligned and vertically centred in `area`, cut with
+    // an ellipsis when too long. `repeated`: a text many rows share.
+    void DrawCellText(QPainter* painter, const QRect& area, const QString& text, const QFontMetrics& metrics,
+                      bool repeated) const;
+    int EstimatedWidth(const QString& text, const QFontMetrics& metrics) const;
 
     const CWallpaperList& list_;
     ExtenderIconCache& icons_;
     // The row icons by file ending: asking the icon provider per row would
     // touch the disk for every row painted.
-    mutable QHash<QString, QIcon> fileIcons_;
+    mutable QHash<QString, QPixmap> fileIcons_;
+    QFileIconProvider iconProvider_;
+    mutable QFont cachedFont_;
+    mutable QHash<char16_t, int> advances_;
+    mutable QHash<QString, QStaticText> staticTexts_;
 };
 
 class CListViewEx : public QTreeView {

@@ -166,7 +166,7 @@ void CMainFrame::BuildMenus()
 
 void CMainFrame::BuildBars()
 {
-    toolbar_ = addToolBar(QString());
+    toolbar_ = addToolBar(QString::fromStdString(PlainMenuText(Text(ids::kCmdViewToolbar))));
     toolbar_->setObjectName(QString::number(ids::kBarToolbar));
     toolbar_->setIconSize(QSize(kToolbarImageWidth, kToolbarImageHeight));
     for (int id : {ids::kCmdFileNew, ids::kCmdFileOpen, ids::kCmdFileSave, 0, ids::kCmdInsertNoDup, 0,
@@ -183,7 +183,7 @@ void CMainFrame::BuildBars()
     }
 
     // The scheduling bar beside the toolbar, as the second band of the rebar.
-    schedulingBar_ = addToolBar(QString());
+    schedulingBar_ = addToolBar(QString::fromStdString(PlainMenuText(Text(ids::kButtonChangeScheduling))));
     schedulingBar_->setObjectName(QString::number(ids::kBarScheduling));
     auto* band = new QWidget(schedulingBar_);
     auto* layout = new QHBoxLayout(band);
@@ -193,7 +193,6 @@ void CMainFrame::BuildBars()
     connect(changeScheduling_, &QPushButton::clicked, this, [this] { RunCommand(ids::kButtonChangeScheduling); });
     scheduleText_ = new QLabel(band);
     scheduleText_->setObjectName(QString::number(ids::kStaticSchedule));
-    scheduleText_->setMinimumWidth(scheduleText_->fontMetrics().averageCharWidth() * 60);
     scheduleText_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     layout->addWidget(changeScheduling_);
     layout->addWidget(scheduleText_, 1);
@@ -244,6 +243,11 @@ void CMainFrame::BuildPanes()
     outer_->setStretchFactor(1, 1);
     outer_->setSizes({200, 700});
     setCentralWidget(outer_);
+}
+
+QMenu* CMainFrame::createPopupMenu()
+{
+    return nullptr; // the bars are shown and hidden from the View menu only
 }
 
 void CMainFrame::UpdateTitle() { setWindowTitle(doc_.Title() + QStringLiteral(" - ") + Q(texts::kWindowTitle)); }

@@ -72,6 +72,8 @@ public:
     QTimer& PreviewTimer() { return previewTimer_; }
     QLabel* ScheduleText() const { return scheduleText_; }
 
+    QMenu* createPopupMenu() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

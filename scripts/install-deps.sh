@@ -3,6 +3,9 @@
 #   install-deps.sh          to build and run the programs
 #   install-deps.sh --tests  also what every test leg needs (Windows
 #                            cross-build with Wine, X server, tray host, clang)
+#   install-deps.sh --virtual-display
+#                            also a virtual X display and screenshots (for
+#                            start.sh on a machine without a desktop)
 set -euo pipefail
 
 packages=(
@@ -16,7 +19,11 @@ if [[ "${1:-}" == "--tests" ]]; then
     xvfb xdotool trayer x11-utils xauth
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
+    imagemagick
   )
+fi
+if [[ "${1:-}" == "--virtual-display" ]]; then
+  packages+=(xvfb xdotool imagemagick)
 fi
 
 missing=()

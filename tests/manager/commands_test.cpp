@@ -267,10 +267,10 @@ TEST_F(CommandsTest, AutoPreviewLoadsOnceTwoSecondsAfterTheLastArming)
                       Frame().ListView()->visualRect(Frame().ListView()->model()->index(4, 0)).center());
     ASSERT_TRUE(timer.isActive());
     EXPECT_EQ(timer.interval(), 2000);
-    const int remaining = timer.remainingTime();
-    QTest::qWait(50);
+    QTest::qWait(300);
+    ASSERT_LT(timer.remainingTime(), 1850);
     Frame().ArmPreviewFromList();
-    EXPECT_GE(timer.remainingTime(), remaining - 10) << "a second arming restarts the delay";
+    EXPECT_GE(timer.remainingTime(), 1900) << "a second arming restarts the delay";
     QMetaObject::invokeMethod(&timer, "timeout");
     EXPECT_EQ(loads, std::vector<int>{4});
 
@@ -303,14 +303,4 @@ TEST_F(CommandsTest, DroppedFoldersAndFilesAreInsertedWithoutDuplicates)
                                                           home.File("drop/sub/c.bitmap"), home.File("loose.bmp")}));
     EXPECT_EQ(Frame().ListView()->model()->rowCount(), 4);
     EXPECT_TRUE(Doc().IsModified());
-}
-
-TEST_F(CommandsTest, TreeCommandsWaitForATreeSelection)
-{
-    OpenTen();
-    for (int id : {ids::kCmdInsert, ids::kCmdInsertNoDup, ids::kCmdInsertAll, ids::kCmdInsertDup, ids::kCmdInsertDialog,
-                   ids::kCmdExtenderInfo, ids::kCmdExpandCollapse})
-        Frame().RunCommand(id);
-    EXPECT_EQ(List().GetCount(), 10);
-    EXPECT_FALSE(Doc().IsModified());
 }

@@ -85,7 +85,7 @@ std::string DesktopSession::MissingPieces()
     return {};
 }
 
-DesktopSession::DesktopSession()
+DesktopSession::DesktopSession(int width, int height) : width_(width), height_(height)
 {
     home_ = root_.File("home");
     for (const char* sub : {"home", "config", "data", "runtime"})
@@ -107,7 +107,8 @@ DesktopSession::DesktopSession()
         ++number;
     display_ = ":" + std::to_string(number);
     xvfb_.emplace(platform::FindOnPath("Xvfb"),
-                  std::vector<std::string>{display_, "-noreset", "-nolisten", "tcp", "-screen", "0", "640x480x24"});
+                  std::vector<std::string>{display_, "-noreset", "-nolisten", "tcp", "-screen", "0",
+                                           std::to_string(width) + "x" + std::to_string(height) + "x24"});
     ::setenv("DISPLAY", display_.c_str(), 1);
     xcb_connection_t* c = nullptr;
     Eventually(

@@ -43,7 +43,7 @@ public:
     // Empty when everything is there; otherwise why the test must skip.
     static std::string MissingPieces();
 
-    DesktopSession();
+    explicit DesktopSession(int width = 640, int height = 480);
     ~DesktopSession();
 
     bool Ready() const { return ready_; }
@@ -54,8 +54,8 @@ public:
     std::optional<std::uint32_t> RootPixel(int x, int y);
     // The scheduler's icon docked in the tray: its centre on the screen.
     std::optional<std::pair<int, int>> DockedTrayIcon();
-    int ScreenWidth() const { return 640; }
-    int ScreenHeight() const { return 480; }
+    int ScreenWidth() const { return width_; }
+    int ScreenHeight() const { return height_; }
 
     // Runs xdotool with the arguments; true on success.
     bool XDoTool(const std::vector<std::string>& arguments);
@@ -68,6 +68,8 @@ private:
     std::optional<Child> tray_;
     void* connection_ = nullptr;
     bool ready_ = false;
+    int width_ = 640;
+    int height_ = 480;
 };
 
 } // namespace vistrel::scheduler::test
