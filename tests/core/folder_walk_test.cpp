@@ -152,16 +152,6 @@ TEST(FolderWalk, BatchesKeepTheOrderAndOnlyWantedFilesAreOffered)
     EXPECT_EQ(reports[0].filesAdded, 3);
 }
 
-TEST(FolderWalk, AMissingOrEmptyPathAddsNothingAndCountsNothing)
-{
-    TempDir dir;
-    RecordingWalk r;
-    EXPECT_TRUE(r.walk.Walk(dir.File("missing")));
-    EXPECT_TRUE(r.walk.Walk(""));
-    EXPECT_TRUE(r.batches.empty());
-    EXPECT_EQ(r.walk.foldersScanned, 0);
-}
-
 TEST(FolderWalk, CancelStopsAfterTheCurrentEntryAndHandsOverWhatWasWalked)
 {
     TempDir dir;

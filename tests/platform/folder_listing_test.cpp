@@ -101,6 +101,20 @@ TEST_P(FolderListingTypes, ListsEveryEntryButDotsSortedIgnoringCase)
 }
 
 #ifndef _WIN32
+TEST(FolderListing, NamesSortPastTheirFirstEightBytes)
+{
+    TempDir dir;
+    for (const char* name : {"IMG_0001 b.bmp", "img_0001 A.bmp", "IMG_0001", "IMG_000", "img_0001 a.bmp", "IMG_0002"})
+        WriteFile(dir.Path() / name, "");
+    FolderListing listing;
+    ASSERT_TRUE(listing.Read(dir.Folder()));
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < listing.Size(); ++i)
+        names.emplace_back(listing.Name(i));
+    EXPECT_EQ(names, (std::vector<std::string>{"IMG_000", "IMG_0001", "img_0001 A.bmp", "img_0001 a.bmp",
+                                               "IMG_0001 b.bmp", "IMG_0002"}));
+}
+
 TEST_P(FolderListingTypes, LinksSayWhereTheyLeadAndBrokenOnesAreLeftOut)
 {
     TempDir dir;

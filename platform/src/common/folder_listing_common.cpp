@@ -20,14 +20,20 @@ void FolderListing::Add(std::string_view name, bool isFolder, bool hidden, bool 
     e.isFolder = isFolder;
     e.hidden = hidden;
     e.isLink = isLink;
+    e.sortKey =
+        ascii::InReadingOrder(ascii::FoldWord(ascii::LoadWord(name.data(), std::min<std::size_t>(name.size(), 8), 0)));
     names_.append(name);
     entries_.push_back(e);
 }
 
 void FolderListing::SortByName()
 {
-    std::sort(entries_.begin(), entries_.end(),
-              [this](const Entry& a, const Entry& b) { return LessIgnoringCase(Name(a), Name(b)); });
+    std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
+        // Names have no zero bytes, so a short name's padding sorts it first, as it should.
+        if (a.sortKey != b.sortKey)
+            return a.sortKey < b.sortKey;
+        return LessIgnoringCase(Name(a), Name(b));
+    });
 }
 
 int CompareIgnoringCase(std::string_view a, std::string_view b)

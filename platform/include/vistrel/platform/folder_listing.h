@@ -26,6 +26,9 @@ public:
         // A symbolic link (or a Windows reparse point). `isFolder` tells what
         // it leads to; a link that leads nowhere is not listed.
         bool isLink = false;
+        // The name's first eight bytes with case folded, in reading order:
+        // most names differ there, so sorting rarely compares more.
+        std::uint64_t sortKey = 0;
     };
 
     // Reads every entry of `folder` except "." and "..", sorted by name
