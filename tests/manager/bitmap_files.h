@@ -49,41 +49,25 @@ inline std::string BitmapFile(int width, int height, int bits, const std::vector
     return file + info + pixels;
 }
 
-// A 24-bit picture of one colour (0xRRGGBB).
-inline std::string SolidBitmap(int width, int height, std::uint32_t rgb)
+// A 24-bit picture whose left half is `left` and right half `right` (0xRRGGBB).
+inline std::string TwoColourBitmap(int width, int height, std::uint32_t left, std::uint32_t right)
 {
     std::string pixels;
-    const int stride = (width * 3 + 3) & ~3;
+    const auto stride = static_cast<std::size_t>((width * 3 + 3) & ~3);
     for (int y = 0; y < height; ++y) {
         std::string row;
-        for (int x = 0; x < width; ++x) {
-            row += static_cast<char>(rgb & 0xFF);
-            row += static_cast<char>((rgb >> 8) & 0xFF);
-            row += static_cast<char>((rgb >> 16) & 0xFF);
-        }
-        row.resize(static_cast<std::size_t>(stride), '\0');
+        for (int x = 0; x < width; ++x)
+            for (int shift : {0, 8, 16})
+                row += static_cast<char>(((x < width / 2 ? left : right) >> shift) & 0xFF);
+        row.resize(stride, '\0');
         pixels += row;
     }
     return BitmapFile(width, height, 24, {}, pixels);
 }
 
-// A 24-bit picture whose left half is `left` and right half `right`.
-inline std::string TwoColourBitmap(int width, int height, std::uint32_t left, std::uint32_t right)
+inline std::string SolidBitmap(int width, int height, std::uint32_t rgb)
 {
-    std::string pixels;
-    const int stride = (width * 3 + 3) & ~3;
-    for (int y = 0; y < height; ++y) {
-        std::string row;
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t rgb = x < width / 2 ? left : right;
-            row += static_cast<char>(rgb & 0xFF);
-            row += static_cast<char>((rgb >> 8) & 0xFF);
-            row += static_cast<char>((rgb >> 16) & 0xFF);
-        }
-        row.resize(static_cast<std::size_t>(stride), '\0');
-        pixels += row;
-    }
-    return BitmapFile(width, height, 24, {}, pixels);
+    return TwoColourBitmap(width, height, rgb, rgb);
 }
 
 // An 8-bit picture using palette entry 1 everywhere.

@@ -96,16 +96,6 @@ TEST_F(PreviewLoaderTest, AnEntryIsReadThroughItsOwnChain)
     EXPECT_EQ(last.dib, nullptr);
 }
 
-TEST_F(PreviewLoaderTest, APalettePictureComesWithItsStretchedImage)
-{
-    WriteBytes(File("blue8.bmp"), PaletteBitmap(5, 3, 0x0000FF));
-    loader.Request({File("blue8.bmp"), {}});
-    ASSERT_TRUE(WaitForDelivery());
-    ASSERT_NE(last.dib, nullptr);
-    ASSERT_EQ(last.stretched.size(), QSize(5, 3));
-    EXPECT_EQ(last.stretched.pixelColor(4, 2), QColor(0, 0, 255));
-}
-
 TEST_F(PreviewLoaderTest, OnlyTheNewestRequestIsDelivered)
 {
     WriteBytes(File("a.bmp"), SolidBitmap(3, 3, 0xFF0000));
