@@ -3,6 +3,7 @@
 #include "dib_image.h"
 #include "vistrel/core/wallpaper_list.h"
 #include "vistrel/dib/dib.h"
+#include "vistrel/dib/scale.h"
 
 #include <cstring>
 
@@ -41,6 +42,15 @@ gmem::Handle Read(const CExtenderRegistry& registry, const PreviewRequest& reque
 constexpr int kPollMs = 5;
 
 } // namespace
+
+QImage ResampledPicture(gmem::Handle dib, const QSize& size)
+{
+    if (!dib || size.isEmpty())
+        return {};
+    gmem::Owner scaled(dib::ScaleDIB(dib, static_cast<std::uint32_t>(size.width()),
+                                     static_cast<std::uint32_t>(size.height()), dib::kNearestPixel));
+    return ImageFromDib(scaled.get());
+}
 
 std::mutex& ReaderCallLock()
 {
@@ -106,7 +116,9 @@ void PreviewLoader::Work()
 
         PreviewPicture picture;
         picture.dib = Read(registry_, request);
-        if (picture.dib && !Scalable(picture.dib)) {
+        if (picture.dib && Scalable(picture.dib)) {
+            picture.resampled = ResampledPicture(picture.dib, request.size);
+        } else if (picture.dib) {
             picture.stretched = ImageFromDib(picture.dib);
             if (picture.stretched.isNull()) { // what the reader handed back is no picture
                 gmem::Free(picture.dib);

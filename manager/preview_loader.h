@@ -20,6 +20,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSize>
 #include <QTimer>
 #include <condition_variable>
 #include <cstdint>
@@ -40,15 +41,23 @@ struct PreviewRequest {
     // The entry's parameter chain; empty: the first reader that claims the
     // path, with its default parameters.
     std::vector<std::uint8_t> chain;
+    // The pane's size: the picture comes resampled to it as well, since
+    // resampling a large picture touches memory all over it.
+    QSize size;
 };
 
-// What a read gave: the DIB (null when the read failed) and, for a DIB the
-// nearest-pixel scaling cannot take (palette or run-length images), the
-// picture to stretch instead.
+// What a read gave: the DIB (null when the read failed) and either the
+// picture resampled by nearest pixel to the size asked for or, for a DIB that
+// resampling cannot take (palette or run-length images), the picture to
+// stretch instead.
 struct PreviewPicture {
     gmem::Handle dib = nullptr; // the receiver owns it
+    QImage resampled;
     QImage stretched;
 };
+
+// `dib` resampled to `size` by nearest pixel (ScaleDIB), or a null image.
+QImage ResampledPicture(gmem::Handle dib, const QSize& size);
 
 class PreviewLoader final : public QObject {
     Q_OBJECT

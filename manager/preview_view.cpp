@@ -4,7 +4,6 @@
 #include "resource_ids.h"
 #include "texts.h"
 #include "vistrel/core/wallpaper_list.h"
-#include "vistrel/dib/scale.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -55,7 +54,6 @@ void CVistrelPreviewView::ForgetImage()
     if (loading_)
         unsetCursor();
     loading_ = false;
-    armedLoadDone_ = false;
     FreeImage();
     update();
 }
@@ -74,8 +72,8 @@ void CVistrelPreviewView::OnCommand(int id)
 
 void CVistrelPreviewView::LoadPending()
 {
-    // Once per arming: a picture shown (or on its way) stays as it is.
-    if (dib_ || loading_ || armedLoadDone_)
+    // A picture shown (or on its way) stays as it is until the next arming.
+    if (dib_ || loading_)
         return;
     update();
     const int row = source_ == PreviewSource::List && listRow_ ? listRow_() : -1;
@@ -93,6 +91,7 @@ void CVistrelPreviewView::LoadPending()
     } else if (source_ == PreviewSource::Tree) {
         request.path = pendingPath_;
     }
+    request.size = size();
     if (!loader_ || request.path.empty())
         return;
     loading_ = true;
@@ -103,10 +102,10 @@ void CVistrelPreviewView::LoadPending()
 void CVistrelPreviewView::Loaded(PreviewPicture picture)
 {
     loading_ = false;
-    armedLoadDone_ = true;
     unsetCursor();
     FreeImage();
     dib_ = picture.dib;
+    resampled_ = std::move(picture.resampled); // for the size asked for; a resize resamples again
     stretched_ = std::move(picture.stretched);
     update();
     if (dib_ && sourceWidget_)
@@ -119,9 +118,7 @@ const QImage& CVistrelPreviewView::Resampled()
     const QSize size = this->size();
     if (!dib_ || !stretched_.isNull() || size.isEmpty() || resampled_.size() == size)
         return resampled_;
-    gmem::Owner scaled(dib::ScaleDIB(dib_, static_cast<std::uint32_t>(size.width()),
-                                     static_cast<std::uint32_t>(size.height()), dib::kNearestPixel));
-    resampled_ = ImageFromDib(scaled.get());
+    resampled_ = ResampledPicture(dib_, size);
     if (resampled_.isNull())
         stretched_ = ImageFromDib(dib_); // ScaleDIB failed: stretch the picture as read
     return resampled_;

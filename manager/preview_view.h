@@ -4,12 +4,12 @@
 //
 // The tree and the list arm the pane (ForgetImage, then where the next
 // picture comes from); the main frame's delay timer sends 32028 when Auto
-// Preview is on, and a click into the pane loads at once. One load per
-// arming: a second click changes nothing. The picture is read on a worker
-// thread (PreviewLoader), so the window stays responsive while a large one
-// loads, and is drawn filling the pane: resampled to the pane's size by
-// nearest pixel (ScaleDIB), or, for pictures that cannot be resampled so,
-// stretched as they are. A resize resamples again.
+// Preview is on, and a click into the pane loads at once; once a picture
+// shows, further clicks change nothing until the next arming. The picture is
+// read on a worker thread (PreviewLoader), so the window stays responsive
+// while a large one loads, and is drawn filling the pane: resampled to the
+// pane's size by nearest pixel (ScaleDIB), or, for pictures that cannot be
+// resampled so, stretched as they are. A resize resamples again.
 #pragma once
 
 #include "preview_loader.h"
@@ -89,7 +89,6 @@ private:
     std::string pendingPath_;
     QPointer<QWidget> sourceWidget_;
     bool loading_ = false;
-    bool armedLoadDone_ = false;
 
     gmem::Handle dib_ = nullptr; // the picture as read, owned
     QImage stretched_;           // for pictures ScaleDIB cannot take

@@ -60,21 +60,23 @@ protected:
 TEST_F(PreviewLoaderTest, AFileIsReadByTheFirstReaderThatClaimsIt)
 {
     WriteBytes(File("red.bmp"), SolidBitmap(8, 6, 0xFF0000));
-    loader.Request({File("red.bmp"), {}});
+    loader.Request({File("red.bmp"), {}, QSize(5, 4)});
     EXPECT_TRUE(loader.Busy());
     ASSERT_TRUE(WaitForDelivery());
     EXPECT_FALSE(loader.Busy());
     EXPECT_EQ(LastWidth(), 8);
+    ASSERT_EQ(last.resampled.size(), QSize(5, 4)) << "resampled to the size asked for";
+    EXPECT_EQ(last.resampled.pixelColor(4, 3), QColor(255, 0, 0));
     EXPECT_TRUE(last.stretched.isNull()) << "a 24-bit picture is resampled, not stretched";
 
     for (const std::string& nothing : {File("missing.bmp"), File("notes.txt"), File("") + "/"}) {
-        loader.Request({nothing, {}});
+        loader.Request({nothing, {}, {}});
         ASSERT_TRUE(WaitForDelivery(deliveries + 1));
         EXPECT_EQ(last.dib, nullptr) << nothing;
     }
     // Named like a bitmap, but no picture.
     WriteBytes(File("fake.bmp"), "this is text");
-    loader.Request({File("fake.bmp"), {}});
+    loader.Request({File("fake.bmp"), {}, {}});
     ASSERT_TRUE(WaitForDelivery(deliveries + 1));
     EXPECT_EQ(last.dib, nullptr);
 }
@@ -83,7 +85,7 @@ TEST_F(PreviewLoaderTest, AnEntryIsReadThroughItsOwnChain)
 {
     WriteBytes(File("wide.bmp"), SolidBitmap(12, 2, 0x00FF00));
     ASSERT_TRUE(list.InsertFile(File("wide.bmp"), true));
-    loader.Request({File("wide.bmp"), ChainOf(0)});
+    loader.Request({File("wide.bmp"), ChainOf(0), {}});
     ASSERT_TRUE(WaitForDelivery());
     EXPECT_EQ(LastWidth(), 12);
 
@@ -91,7 +93,7 @@ TEST_F(PreviewLoaderTest, AnEntryIsReadThroughItsOwnChain)
     // claims the file.
     std::vector<std::uint8_t> chain = ChainOf(0);
     chain[4 + 8] = 'X'; // the first block's ID starts after its size and value words
-    loader.Request({File("wide.bmp"), chain});
+    loader.Request({File("wide.bmp"), chain, {}});
     ASSERT_TRUE(WaitForDelivery(2));
     EXPECT_EQ(last.dib, nullptr);
 }
@@ -100,14 +102,14 @@ TEST_F(PreviewLoaderTest, OnlyTheNewestRequestIsDelivered)
 {
     WriteBytes(File("a.bmp"), SolidBitmap(3, 3, 0xFF0000));
     WriteBytes(File("b.bmp"), SolidBitmap(7, 3, 0x00FF00));
-    loader.Request({File("a.bmp"), {}});
-    loader.Request({File("b.bmp"), {}});
+    loader.Request({File("a.bmp"), {}, {}});
+    loader.Request({File("b.bmp"), {}, {}});
     ASSERT_TRUE(WaitForDelivery());
     QTest::qWait(50);
     EXPECT_EQ(deliveries, 1);
     EXPECT_EQ(LastWidth(), 7);
 
-    loader.Request({File("a.bmp"), {}});
+    loader.Request({File("a.bmp"), {}, {}});
     loader.Cancel();
     EXPECT_FALSE(loader.Busy());
     QTest::qWait(100);
@@ -119,7 +121,7 @@ TEST_F(PreviewLoaderTest, ReadsWaitForOtherReaderCalls)
     WriteBytes(File("a.bmp"), SolidBitmap(3, 3, 0xFF0000));
     {
         std::lock_guard held(ReaderCallLock()); // as a wallpaper change does
-        loader.Request({File("a.bmp"), {}});
+        loader.Request({File("a.bmp"), {}, {}});
         QTest::qWait(100);
         EXPECT_EQ(deliveries, 0);
     }
@@ -144,7 +146,7 @@ TEST_F(PreviewLoaderTest, TheWindowKeepsRunningWhileAReadTakesLong)
         }
     } release{pipe};
 
-    loader.Request({pipe, {}});
+    loader.Request({pipe, {}, {}});
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
