@@ -176,6 +176,17 @@ TEST_F(FolderTreeTest, TheInsertCommandsRefuseOrAllowDuplicatesAsTheirNamesSay)
     RightClick(Centre(pics));
     EXPECT_EQ(List().GetCount(), 4);
 
+    // A folder named like a picture, read and found empty, is still a folder:
+    // its menu is a leaf's, but inserting it walks it and adds nothing.
+    std::filesystem::create_directories(Desktop() / "album.bmp");
+    tree->collapse(model->DesktopRoot());
+    const QModelIndex album = Item({"album.bmp"});
+    ASSERT_FALSE(model->HasChild(album));
+    RecordMenus(ids::kCmdInsert);
+    RightClick(Centre(album));
+    DoubleClick(Centre(album));
+    EXPECT_EQ(List().GetCount(), 4);
+
     const QModelIndex file = Item({"pics", "a.bmp"});
     RecordMenus(ids::kCmdInsertDup);
     RightClick(Centre(file));
