@@ -120,8 +120,9 @@ protected:
         }
         // The scheduler is the list manager's child, not ours: it is found by
         // its program file, which is this test's own copy.
-        for (pid_t pid : ProcessesOf(programs / "Vistrel_Scheduler"))
-            ::kill(pid, SIGTERM);
+        for (const char* program : {"Vistrel", "Vistrel_Scheduler"})
+            for (pid_t pid : ProcessesOf(programs / program))
+                ::kill(pid, SIGTERM);
         platform::settings::SetLocation("");
         ::unsetenv("VISTREL_SCHEDULER_PICTURE_MS");
     }
@@ -239,6 +240,23 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     QImage withMenu(QString::fromStdString(trayShot.string()));
     EXPECT_FALSE(withMenu.isNull());
     session->XDoTool({"key", "Escape"});
+
+    // With the list manager closed, the tray's "Open List Manager" starts it
+    // again, on the scheduler's list.
+    manager.reset();
+    ASSERT_TRUE(Eventually([&] { return ProcessesOf(programs / "Vistrel").empty(); }, 5s));
+    ASSERT_TRUE(session->XDoTool({"mousemove", std::to_string(icon->first), std::to_string(icon->second)}));
+    ASSERT_TRUE(session->XDoTool({"click", "3"}));
+    std::this_thread::sleep_for(700ms);
+    ASSERT_TRUE(session->XDoTool({"key", "--delay", "100", "Down", "Down", "Return"}));
+    EXPECT_TRUE(Eventually(
+        [&] {
+            std::string output;
+            return platform::RunProgram("xdotool", {"search", "--name", "First list.vist - Vistrel"}, &output) == 0 &&
+                   !output.empty();
+        },
+        20s))
+        << "\"Open List Manager\" brought no list manager up";
     std::cout << "screenshots: " << windowShot << " " << trayShot << "\n";
 }
 
