@@ -3,6 +3,7 @@
 #include "image_list_view.h"
 #include "left_view.h"
 #include "main_frame.h"
+#include "preview_loader.h"
 #include "preview_view.h"
 #include "resource_ids.h"
 #include "texts.h"
@@ -18,6 +19,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWhatsThis>
+#include <mutex>
 
 namespace vistrel::manager {
 
@@ -251,6 +253,7 @@ void CMainFrame::OnChangeNow()
     const std::vector<int> rows = listView_->SelectedRows();
     if (rows.empty())
         return;
+    std::lock_guard readers(ReaderCallLock()); // a preview may be reading
     doc_.List().ChangeNow(rows.front());
     doc_.SetModifiedFlag(true);
 }
@@ -310,9 +313,11 @@ void CMainFrame::OnExtenderInfo()
 void CMainFrame::OnInsertFromTree(bool noDuplicates)
 {
     CLeftView::Selection item = treeView_->SelectedItem();
-    if (item.underExtenders || (item.path.empty() && !item.hasChildren))
+    // Nothing selected, an item below "Extenders", or one of the roots
+    // "Extenders" and "Drives", which are no folders: nothing to insert.
+    if (item.underExtenders || item.path.empty())
         return;
-    if (item.hasChildren) {
+    if (item.isFolder) {
         RunRecursiveInsert(item.path, noDuplicates);
         return;
     }

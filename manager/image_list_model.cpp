@@ -58,6 +58,20 @@ void ImageListModel::EndBulk()
     }
 }
 
+void ImageListModel::BeginAppend() { ++appending_; }
+
+void ImageListModel::EndAppend()
+{
+    if (appending_ == 0 || --appending_ > 0 || bulk_)
+        return;
+    const int count = list_.GetCount();
+    if (count > rows_) {
+        beginInsertRows({}, rows_, count - 1);
+        rows_ = count;
+        endInsertRows();
+    }
+}
+
 void ImageListModel::RowsReset()
 {
     if (bulk_)
@@ -69,7 +83,7 @@ void ImageListModel::RowsReset()
 
 void ImageListModel::RowInserted(int index)
 {
-    if (bulk_)
+    if (bulk_ || appending_)
         return;
     beginInsertRows({}, index, index);
     ++rows_;

@@ -29,6 +29,10 @@ public:
     // reset, so they are held back until EndBulk, which resets the views.
     void BeginBulk();
     void EndBulk();
+    // Appending a batch of rows: the views hear of them once, as one range,
+    // at EndAppend (their scroll position and selection stay).
+    void BeginAppend();
+    void EndAppend();
 
     // Called when the list changed in a way its owner must save.
     std::function<void()> onModified;
@@ -47,6 +51,7 @@ private:
     // the model has not announced.
     int rows_ = 0;
     int bulk_ = 0;
+    int appending_ = 0;
 };
 
 } // namespace vistrel::manager

@@ -1,19 +1,44 @@
 #include "left_view.h"
 
+#include "image_tree_ctrl.h"
 #include "resource_ids.h"
+
+#include <QVBoxLayout>
 
 namespace vistrel::manager {
 
-CLeftView::CLeftView(QWidget* parent) : QWidget(parent)
+CLeftView::CLeftView(const CExtenderRegistry& registry, std::function<void(int)> sendCommand,
+                     std::function<void(const std::string&)> armPreview, QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QString::number(ids::kPaneTree));
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Base);
-    setFocusPolicy(Qt::StrongFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    tree_ = new CImageTreeCtrl(registry, std::move(sendCommand), std::move(armPreview), {}, this);
+    tree_->setObjectName(QStringLiteral("0"));
+    layout->addWidget(tree_);
+    setFocusProxy(tree_);
 }
 
-CLeftView::Selection CLeftView::SelectedItem() const { return {}; }
+CLeftView::Selection CLeftView::SelectedItem() const
+{
+    Selection item;
+    const QModelIndex selected = tree_->SelectedIndex();
+    if (!selected.isValid())
+        return item;
+    const FolderTreeModel& model = tree_->Model();
+    item.path = model.PathOf(selected);
+    item.hasChildren = model.HasChild(selected);
+    item.isFolder = model.IsFolder(selected);
+    item.underExtenders = selected.parent().isValid() && selected.parent() == model.ExtendersRoot();
+    return item;
+}
 
-void CLeftView::ToggleSelectedItem() {}
+void CLeftView::ToggleSelectedItem()
+{
+    const QModelIndex selected = tree_->SelectedIndex();
+    if (selected.isValid())
+        tree_->setExpanded(selected, !tree_->isExpanded(selected));
+}
 
 } // namespace vistrel::manager

@@ -2,6 +2,7 @@
 
 #include "artwork.h"
 #include "image_list_view.h"
+#include "image_tree_ctrl.h"
 #include "left_view.h"
 #include "menus.h"
 #include "path_insert.h"
@@ -223,8 +224,11 @@ void CMainFrame::BuildPanes()
     inner_ = new QSplitter(Qt::Vertical, outer_);
     inner_->setObjectName(QStringLiteral("splitter.left"));
     inner_->setMinimumWidth(20);
-    treeView_ = new CLeftView(inner_);
+    treeView_ = new CLeftView(
+        app_.Registry(), [this](int id) { RunCommand(id); },
+        [this](const std::string& path) { ArmPreviewFromTree(path); }, inner_);
     previewView_ = new CVistrelPreviewView(inner_);
+    previewView_->SetList(&doc_.List());
     app_.SetPreview(previewView_);
     inner_->addWidget(treeView_);
     inner_->addWidget(previewView_);
@@ -280,7 +284,7 @@ void CMainFrame::BringToFront()
 
 void CMainFrame::RunRecursiveInsert(const std::string& path, bool noDuplicates)
 {
-    InsertPathNow(doc_.Model(), path, noDuplicates);
+    InsertPath(this, doc_.Model(), path, noDuplicates);
 }
 
 void CMainFrame::ArmPreviewFromList()
@@ -289,6 +293,18 @@ void CMainFrame::ArmPreviewFromList()
         preview->ForgetImage();
         CVistrelView* list = listView_;
         preview->SetSource(PreviewSource::List, [list] { return list->PreviewRow(); });
+        preview->SetSourceWidget(listView_);
+    }
+    previewTimer_.start(ids::kPreviewDelayMs);
+}
+
+void CMainFrame::ArmPreviewFromTree(const std::string& path)
+{
+    if (CVistrelPreviewView* preview = app_.Preview()) {
+        preview->ForgetImage();
+        preview->SetSource(PreviewSource::Tree);
+        preview->SetPendingPath(path);
+        preview->SetSourceWidget(treeView_->Tree());
     }
     previewTimer_.start(ids::kPreviewDelayMs);
 }

@@ -62,6 +62,8 @@ public:
     // Tells the preview pane that the list's current row is to be shown and
     // restarts the preview delay (timer 32030).
     void ArmPreviewFromList();
+    // The same for the tree's item at `path` (empty: none).
+    void ArmPreviewFromTree(const std::string& path);
     void BringToFront();
 
     CVistrelView* ListView() const { return listView_; }

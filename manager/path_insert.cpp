@@ -1,27 +1,32 @@
 #include "path_insert.h"
 
-#include "vistrel/core/folder_walk.h"
+#include "recursive_insert_dialog.h"
 #include "vistrel/platform/files.h"
 
-#include <span>
+#include <filesystem>
 #include <system_error>
 
 namespace vistrel::manager {
 
-int InsertPathNow(ImageListModel& model, const std::string& path, bool noDuplicates)
+int InsertBatch(ImageListModel& model, std::span<const std::string> files, bool noDuplicates)
 {
-    CWallpaperList& list = model.List();
+    model.BeginAppend();
+    const int added = model.List().InsertFiles(files, noDuplicates);
+    model.EndAppend();
+    return added;
+}
+
+int InsertPath(QWidget* parent, ImageListModel& model, const std::string& path, bool noDuplicates)
+{
     std::error_code error;
-    if (!std::filesystem::is_directory(platform::PathFromUtf8(path), error))
-        return list.InsertFile(path, noDuplicates) ? 1 : 0;
-    // A folder may hold thousands of pictures: one reset of the views
-    // instead of a notice per row.
-    model.BeginBulk();
-    FolderWalk walk;
-    walk.onFiles = [&](std::span<const std::string> files) { return list.InsertFiles(files, noDuplicates); };
-    walk.Walk(path);
-    model.EndBulk();
-    return walk.filesAdded;
+    if (!path.empty() && !std::filesystem::is_directory(platform::PathFromUtf8(path), error))
+        return model.List().InsertFile(path, noDuplicates) ? 1 : 0;
+    CRecursiveInsertDlg dialog(
+        model.List().Registry(),
+        [&model, noDuplicates](std::span<const std::string> files) { return InsertBatch(model, files, noDuplicates); },
+        parent);
+    dialog.Run(path);
+    return dialog.FilesAdded();
 }
 
 } // namespace vistrel::manager

@@ -24,6 +24,7 @@ inline constexpr int kIconSchedulerOptions = 138;
 // Dialogs.
 inline constexpr int kDialogAbout = 100;
 inline constexpr int kDialogExtenderInfo = 132;
+inline constexpr int kDialogRecursiveInsert = 133;
 inline constexpr int kDialogSetPriority = 134;
 inline constexpr int kDialogSchedulerOptions = 135;
 
@@ -32,7 +33,10 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 
 // Controls.
-inline constexpr int kEditDescription = 1000; // Extender Info
+inline constexpr int kEditDescription = 1000;    // Extender Info
+inline constexpr int kEditFoldersScanned = 1003; // Recursive Insert
+inline constexpr int kEditFilesAdded = 1004;
+inline constexpr int kButtonStopInsert = 1005; // "Cancel" that only asks the walk to stop
 inline constexpr int kEditShortName = 1006;
 inline constexpr int kEditVersion = 1007;
 inline constexpr int kIconExtender = 1008;

@@ -11,7 +11,7 @@ namespace vistrel::manager {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 44> kTable{{
+constexpr std::array<std::pair<int, std::string_view>, 45> kTable{{
     {ids::kStrDocument, kDocumentString},
     {ids::kStrOnlineHelp, "Help available only online\nIf you are connected to internet and you still want to "
                           "read the help, click yes."},
@@ -55,6 +55,7 @@ constexpr std::array<std::pair<int, std::string_view>, 44> kTable{{
     // Dialogs, by their number: the titles.
     {ids::kDialogAbout, "About Vistrel"},
     {ids::kDialogExtenderInfo, "Extender Info"},
+    {ids::kDialogRecursiveInsert, "Recursive Insert file"},
     {ids::kDialogSetPriority, "Set Priority"},
     {ids::kDialogSchedulerOptions, "Scheduler Options"},
     // The status bar's indicators.

@@ -89,6 +89,15 @@ inline constexpr std::string_view kSetPriorityLabel = "Set Priority for selected
 
 // Dialog 132.
 inline constexpr std::string_view kExtenderInfoTitle = "Extender Info";
+
+// Dialog 133.
+inline constexpr std::string_view kRecursiveInsertTitle = "Recursive Insert file";
+inline constexpr std::string_view kFoldersScanned = "Directories Scanned:";
+inline constexpr std::string_view kFilesAdded = "Files Added:";
+
+// The roots of the folder tree (the third is the desktop folder's own name).
+inline constexpr std::string_view kTreeExtenders = "Extenders";
+inline constexpr std::string_view kTreeDrives = "Drives";
 } // namespace texts
 
 } // namespace vistrel::manager

@@ -5,6 +5,7 @@
 #   3. the GUI switched off (everything without Qt must build and pass)
 #   4. a MinGW-w64 cross-build of everything without Qt, tested under Wine
 #   5. the fuzzers, built with clang, each run for a short time
+#   6. ThreadSanitizer over the list manager's worker threads (only those tests are built)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -75,6 +76,14 @@ if [[ -f fuzz/CMakeLists.txt ]]; then
     -DVISTREL_TESTS=OFF -DVISTREL_BENCH=OFF -DVISTREL_FUZZ=ON -DVISTREL_WERROR=OFF -DVISTREL_FUZZ_SECONDS=60 >/dev/null
   ninja -C "$out/fuzz" -j"$jobs" vistrel_bmp_fuzzer vistrel_list_fuzzer >/dev/null
   run_ctest "$out/fuzz" -L fuzz
+fi
+
+if [[ -f tests/manager/recursive_insert_test.cpp ]]; then
+  leg "ThreadSanitizer (the list manager's worker threads)"
+  cmake -S . -B "$out/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_TSAN=ON -DVISTREL_BENCH=OFF >/dev/null
+  ninja -C "$out/tsan" -j"$jobs" manager_worker_tests >/dev/null
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 QT_QPA_PLATFORM=offscreen \
+    run_ctest "$out/tsan" -R '^(RecursiveInsertTest|PreviewLoaderTest|ImageFromDib)\.'
 fi
 
 echo
