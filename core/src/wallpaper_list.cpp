@@ -5,6 +5,7 @@
 #include "vistrel/core/message_sink.h"
 #include "vistrel/core/param_block.h"
 #include "vistrel/core/param_chain.h"
+#include "vistrel/core/sized_read.h"
 
 #include <cctype>
 #include <charconv>
@@ -280,7 +281,8 @@ bool CWallpaperList::ChangeNow(int index)
     ExtenderHandle viewer = registry_->FindExtenderById(BlockId(viewerBlock));
     if (!registry_->IsReader(reader) || !registry_->IsViewer(viewer))
         return false;
-    gmem::Handle image = ext::Read(reader, path.c_str(), readerBlock);
+    // At the size the viewer's mode needs, where both extenders can say so.
+    gmem::Handle image = ReadForViewer(reader, readerBlock, viewer, viewerBlock, path.c_str());
     if (!image)
         return false;
     if (count > 2) {

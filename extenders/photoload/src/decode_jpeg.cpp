@@ -1,0 +1,143 @@
+// JPEG with libjpeg-turbo. Its DCT scaling decodes at 1/8 to 8/8 of the
+// size; of those, 1/8, 2/8, 3/8 and 4/8 are cheaper than the full size (the
+// others use slower transforms and save next to nothing), so the smallest of
+// them that still gives the least size the viewer needs is taken, or the full
+// size. The entropy decoding costs the same at every scale.
+#include <csetjmp>
+#include <cstdio> // jpeglib.h wants FILE
+#include <jpeglib.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "decoders.h"
+#include "exif_orientation.h"
+
+namespace vistrel::photoload {
+namespace {
+
+// Progressive files can have any number of scans, each a pass over the whole
+// picture; real ones have about ten.
+constexpr int kMaxScans = 256;
+
+struct ErrorManager {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    std::string message;
+};
+
+[[noreturn]] void OnError(j_common_ptr info)
+{
+    auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+    char text[JMSG_LENGTH_MAX] = {};
+    errors->manager.format_message(info, text);
+    errors->message = text;
+    std::longjmp(errors->jump, 1);
+}
+
+// Warnings (a file that ends early, damaged data) are not failures: the
+// decoder goes on and fills what is missing.
+void OnMessage(j_common_ptr, int) {}
+
+void OnProgress(j_common_ptr info)
+{
+    auto* d = reinterpret_cast<j_decompress_ptr>(info);
+    if (d->input_scan_number > kMaxScans) {
+        auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+        errors->message = "the file has more than " + std::to_string(kMaxScans) + " scans";
+        std::longjmp(errors->jump, 1);
+    }
+}
+
+int Orientation(j_decompress_ptr d)
+{
+    for (jpeg_saved_marker_ptr m = d->marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0)
+            return ExifOrientation(m->data, m->data_length);
+    return 1;
+}
+
+std::uint32_t Scaled(std::uint32_t size, unsigned eighths) { return (size * eighths + 7) / 8; }
+
+// The smallest cheap scale, in eighths, that still gives at least w x h.
+unsigned ChooseScale(std::uint32_t width, std::uint32_t height, std::uint32_t w, std::uint32_t h)
+{
+    for (unsigned eighths : {1u, 2u, 3u, 4u})
+        if (Scaled(width, eighths) >= w && Scaled(height, eighths) >= h)
+            return eighths;
+    return 8;
+}
+
+// Everything that must survive the jump back from an error lives here, not
+// in locals of the function that calls setjmp.
+struct Decoder {
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+    jpeg_progress_mgr progress{};
+    bool created = false;
+    ~Decoder()
+    {
+        if (created)
+            jpeg_destroy_decompress(&info);
+    }
+};
+
+bool Run(Decoder& d, const FileBytes& file, Canvas& canvas)
+{
+    if (setjmp(d.errors.jump))
+        return canvas.RowsDone() > 0 || canvas.Fail("JPEG: " + d.errors.message);
+    jpeg_create_decompress(&d.info);
+    d.created = true;
+    d.info.mem->max_memory_to_use = kDecoderMemoryLimit;
+    d.progress.progress_monitor = &OnProgress;
+    d.info.progress = &d.progress;
+    jpeg_mem_src(&d.info, file.data, static_cast<unsigned long>(file.size));
+    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&d.info, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(&d.info, TRUE);
+
+    if (!canvas.Announce(d.info.image_width, d.info.image_height, Orientation(&d.info)))
+        return false;
+    JOCTET* icc = nullptr;
+    unsigned int iccSize = 0;
+    if (jpeg_read_icc_profile(&d.info, &icc, &iccSize) && icc) {
+        canvas.SetProfile(std::vector<std::uint8_t>(icc, icc + iccSize));
+        std::free(icc);
+    }
+
+    Layout layout = Layout::kBGR;
+    if (d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK) {
+        d.info.out_color_space = JCS_CMYK;
+        layout = d.info.saw_Adobe_marker ? Layout::kCMYKInverted : Layout::kCMYK;
+    } else {
+        d.info.out_color_space = JCS_EXT_BGR;
+    }
+    d.info.scale_num = ChooseScale(d.info.image_width, d.info.image_height, canvas.LeastWidth(), canvas.LeastHeight());
+    d.info.scale_denom = 8;
+    jpeg_start_decompress(&d.info);
+    if (!canvas.Begin(d.info.output_width, d.info.output_height, layout))
+        return false;
+    while (d.info.output_scanline < d.info.output_height) {
+        const JDIMENSION y = d.info.output_scanline;
+        JSAMPROW row = canvas.Row(y);
+        if (jpeg_read_scanlines(&d.info, &row, 1) != 1)
+            break;
+        canvas.Commit(y);
+    }
+    jpeg_abort_decompress(&d.info); // the rest of the file does not matter
+    return true;
+}
+
+} // namespace
+
+bool DecodeJpeg(const FileBytes& file, Canvas& canvas)
+{
+    Decoder d;
+    d.info.err = jpeg_std_error(&d.errors.manager);
+    d.errors.manager.error_exit = &OnError;
+    d.errors.manager.emit_message = &OnMessage;
+    return Run(d, file, canvas);
+}
+
+} // namespace vistrel::photoload
