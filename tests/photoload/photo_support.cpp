@@ -107,6 +107,16 @@ double MeanDifference(const Rgb& a, const Rgb& b)
     return sum / double(a.pixels.size());
 }
 
+double ShareWithin(const Rgb& a, const Rgb& b, int tolerance)
+{
+    if (a.width != b.width || a.height != b.height || a.pixels.empty())
+        return 0;
+    std::size_t within = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i)
+        within += std::abs(int(a.pixels[i]) - int(b.pixels[i])) <= tolerance;
+    return double(within) / double(a.pixels.size());
+}
+
 std::vector<std::uint8_t> ReadBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);

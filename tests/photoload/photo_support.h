@@ -44,6 +44,8 @@ Rgb Reference(const fs::path& file, const std::string& options = "");
 double Psnr(const Rgb& a, const Rgb& b);
 int MaxDifference(const Rgb& a, const Rgb& b);
 double MeanDifference(const Rgb& a, const Rgb& b);
+// The share of channel values that differ by at most `tolerance`.
+double ShareWithin(const Rgb& a, const Rgb& b, int tolerance);
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& path);
 void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes);
