@@ -30,8 +30,8 @@ int Orientation(const FileBytes& file)
     std::size_t at = 8;
     while (at + 12 <= file.size) {
         const std::uint8_t* chunk = file.data + at;
-        const std::size_t length = (std::size_t{chunk[0]} << 24) | (std::size_t{chunk[1]} << 16) |
-                                   (std::size_t{chunk[2]} << 8) | chunk[3];
+        const std::size_t length =
+            (std::size_t{chunk[0]} << 24) | (std::size_t{chunk[1]} << 16) | (std::size_t{chunk[2]} << 8) | chunk[3];
         if (length > file.size - at - 12)
             break;
         if (std::memcmp(chunk + 4, "eXIf", 4) == 0)
@@ -43,7 +43,12 @@ int Orientation(const FileBytes& file)
     return 1;
 }
 
-bool Failed(Canvas& canvas, int code) { return canvas.Fail(std::string("PNG: ") + spng_strerror(code)); }
+bool Failed(Canvas& canvas, int code)
+{
+    if (code == SPNG_EOF || code == SPNG_IO_EOF)
+        return canvas.Fail("PNG: the file ends before the picture does");
+    return canvas.Fail(std::string("PNG: ") + spng_strerror(code));
+}
 
 } // namespace
 
