@@ -10,12 +10,15 @@ packages=(
   libgtest-dev googletest
   libx11-dev libxrandr-dev libxext-dev libx11-6 libxrandr2 libxext6
   qt6-base-dev libgl-dev
+  libjpeg62-turbo-dev libspng-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libjxl-dev
+  libexif-dev liblcms2-dev
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(
     xvfb xdotool trayer x11-utils xauth
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
+    imagemagick libvips-tools
   )
 fi
 
