@@ -22,6 +22,13 @@ protected:
     {
         dir.Add("Read_Expander", test::BinDir() / "Read_Expander" / test::LibraryFile("Bitload"));
         dir.Add("Read_Expander", test::BinDir() / "Read_Expander" / test::LibraryFile("Photoload"));
+        // The decoders the module loads when a file first needs them.
+        const fs::path helpers = test::BinDir() / "Read_Expander" / "Photoload.decoders";
+        if (fs::is_directory(helpers)) {
+            fs::create_directories(fs::path(dir.Folder()) / "Read_Expander" / "Photoload.decoders");
+            for (const auto& helper : fs::directory_iterator(helpers))
+                dir.Add("Read_Expander/Photoload.decoders", helper.path());
+        }
         dir.Add("View_Expander", test::BinDir() / "View_Expander" / test::LibraryFile("Picshow"));
         dir.Add("Scheduler_Expander", test::BinDir() / "Scheduler_Expander" / test::LibraryFile("Clockpace"));
     }
@@ -55,6 +62,18 @@ TEST_F(Program, TheModuleDescribesItselfAndSaysWhyAReadFailed)
     ASSERT_TRUE(block);
     EXPECT_EQ(gmem::Size(block.get()), 44u);
     EXPECT_EQ(registry.FindExtenderById("R0002-PHOTOLOAD              "), photoload);
+
+    // A decoder the module cannot find is named in the error.
+    const fs::path moved = shop.File("moved");
+    fs::rename(fs::path(dir.Folder()) / "Read_Expander" / "Photoload.decoders", moved);
+    const fs::path tiff = shop.File("a.tif");
+    WriteBytes(tiff, {'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0});
+    if (Reads(".tif")) {
+        EXPECT_EQ(ext::Read(photoload, tiff.string().c_str(), block.get()), nullptr);
+        EXPECT_EQ(std::string(ext::GetError(photoload)).rfind("The TIFF decoder cannot be loaded: ", 0), 0u)
+            << ext::GetError(photoload);
+    }
+    fs::rename(moved, fs::path(dir.Folder()) / "Read_Expander" / "Photoload.decoders");
 
     const fs::path broken = shop.File("broken.png");
     WriteBytes(broken, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0});

@@ -92,10 +92,6 @@ void ToBgr(const std::uint8_t* in, Layout layout, std::uint32_t pixels, std::uin
 
 } // namespace
 
-int BytesPerPixel(Layout layout) { return layout == Layout::kBGR || layout == Layout::kRGB ? 3 : 4; }
-
-bool HasAlpha(Layout layout) { return BytesPerPixel(layout) == 4 && !IsCmyk(layout); }
-
 bool Canvas::Fail(std::string reason)
 {
     if (error_.empty())

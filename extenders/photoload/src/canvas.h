@@ -1,13 +1,7 @@
-// The picture being built: every decoder hands its rows to a Canvas, which
-// checks the size, allocates the DIB, converts the colours to sRGB, lays
-// transparent pixels over the background and puts each pixel where the
-// picture's orientation says.
-//
-// A decoder first announces the picture's full size (Announce), learns from
-// LeastWidth/LeastHeight how small it may decode, starts the DIB at the size
-// it decodes (Begin), then fills rows top-down, in any order, each once:
-// Row(y) gives a buffer for row y in the decoder's pixel layout and Commit(y)
-// stores it. Rows never committed stay black.
+// The picture being built: every decoder hands its rows to a Canvas (the
+// PictureSink of picture_sink.h), which checks the size, allocates the DIB,
+// converts the colours to sRGB, lays transparent pixels over the background
+// and puts each pixel where the picture's orientation says.
 #pragma once
 
 #include <cstdint>
@@ -15,24 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "picture_sink.h"
 #include "vistrel/photoload/read_photo.h"
 
 namespace vistrel::photoload {
-
-// Pixel layouts decoders deliver, 8 bits per sample.
-enum class Layout {
-    kBGR,
-    kRGB,
-    kBGRA,              // straight alpha
-    kRGBA,              // straight alpha
-    kBGRAPremultiplied, // colour already multiplied by alpha
-    kRGBAPremultiplied,
-    kCMYK,         // as stored by most programs: 0 is no ink
-    kCMYKInverted, // as Adobe programs store it in JPEG files: 255 is no ink
-};
-
-int BytesPerPixel(Layout layout);
-bool HasAlpha(Layout layout);
 
 // Turns rows of one layout from a picture's colour space into sRGB; made
 // from the picture's embedded profile (colour_profile.h). The colour of
@@ -48,41 +28,26 @@ public:
 // platform (colour_profile.cpp, or none).
 std::unique_ptr<ColourTransform> MakeColourTransform(const std::vector<std::uint8_t>& profile, Layout layout);
 
-class Canvas {
+class Canvas final : public PictureSink {
 public:
     explicit Canvas(const ReadRequest& request) : request_(request) {}
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    // The picture's full size as the decoder delivers it, and the EXIF
-    // orientation (1 to 8; anything else counts as 1) the canvas is to apply.
-    // False (with the reason) when the picture is empty or has more than
-    // kMaxPixels pixels. Asks the viewer, once, what it needs.
-    bool Announce(std::uint32_t width, std::uint32_t height, int orientation);
-
-    // The least size the decoder may deliver, as it delivers it (before the
-    // orientation turns it); the full size when the viewer needs all of it.
-    std::uint32_t LeastWidth() const { return leastWidth_; }
-    std::uint32_t LeastHeight() const { return leastHeight_; }
-    bool MayShrink() const { return leastWidth_ < width_ || leastHeight_ < height_; }
-
-    // The picture's embedded colour profile (before Begin).
-    void SetProfile(std::vector<std::uint8_t> profile) { profile_ = std::move(profile); }
-
-    // Allocates the DIB for the size actually decoded (at most the announced
-    // size) in `layout`. False with the reason when it cannot be had.
-    bool Begin(std::uint32_t width, std::uint32_t height, Layout layout);
-
-    std::uint8_t* Row(std::uint32_t y);
-    void Commit(std::uint32_t y);
-    // Rows committed so far.
-    std::uint32_t RowsDone() const { return rowsDone_; }
+    bool Announce(std::uint32_t width, std::uint32_t height, int orientation) override;
+    std::uint32_t LeastWidth() const override { return leastWidth_; }
+    std::uint32_t LeastHeight() const override { return leastHeight_; }
+    bool MayShrink() const override { return leastWidth_ < width_ || leastHeight_ < height_; }
+    void SetProfile(std::vector<std::uint8_t> profile) override { profile_ = std::move(profile); }
+    bool Begin(std::uint32_t width, std::uint32_t height, Layout layout) override;
+    std::uint8_t* Row(std::uint32_t y) override;
+    void Commit(std::uint32_t y) override;
+    std::uint32_t RowsDone() const override { return rowsDone_; }
 
     // The finished DIB (the caller owns it), or null when Begin never ran.
     gmem::Handle Finish();
 
-    // Records why the read failed; the first reason is kept.
-    bool Fail(std::string reason);
+    bool Fail(std::string reason) override;
     const std::string& Error() const { return error_; }
 
     std::uint32_t DecodedWidth() const { return decodedWidth_; }
@@ -106,7 +71,7 @@ private:
     std::uint8_t* pixels_ = nullptr; // the locked DIB's pixel rows
     std::uint32_t dibWidth_ = 0, dibHeight_ = 0;
     std::size_t stride_ = 0;
-    std::vector<std::uint8_t> row_, converted_, bgr_;
+    std::vector<std::uint8_t> row_, bgr_;
     std::uint32_t rowsDone_ = 0;
     std::string error_;
 };

@@ -40,7 +40,7 @@ struct File {
     }
 };
 
-bool Failed(Canvas& canvas, int code)
+bool Failed(PictureSink& canvas, int code)
 {
     const char* text = GifErrorString(code);
     return canvas.Fail(std::string("GIF: ") + (text ? text : "the file cannot be read"));
@@ -66,7 +66,7 @@ std::vector<std::uint32_t> LineOrder(std::uint32_t height, bool interlaced)
 
 } // namespace
 
-bool DecodeGif(const FileBytes& file, Canvas& canvas)
+bool DecodeGif(const FileBytes& file, PictureSink& canvas)
 {
     Source source{file.data, file.size};
     int error = 0;

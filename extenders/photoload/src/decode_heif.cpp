@@ -39,7 +39,7 @@ struct DecodingOptions {
     ~DecodingOptions() { heif_decoding_options_free(options); }
 };
 
-bool Failed(Canvas& canvas, const heif_error& error)
+bool Failed(PictureSink& canvas, const heif_error& error)
 {
     return canvas.Fail(std::string("HEIF: ") + (error.message && *error.message ? error.message : "damaged file"));
 }
@@ -73,7 +73,7 @@ heif_item_id UsableThumbnail(const heif_image_handle* primary, std::uint32_t wid
 
 } // namespace
 
-bool DecodeHeif(const FileBytes& file, Canvas& canvas)
+bool DecodeHeif(const FileBytes& file, PictureSink& canvas)
 {
     Context c;
     if (!c.ctx)

@@ -83,7 +83,7 @@ struct Decoder {
     }
 };
 
-bool Run(Decoder& d, const FileBytes& file, Canvas& canvas)
+bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
 {
     if (setjmp(d.errors.jump))
         return canvas.RowsDone() > 0 || canvas.Fail("JPEG: " + d.errors.message);
@@ -131,7 +131,7 @@ bool Run(Decoder& d, const FileBytes& file, Canvas& canvas)
 
 } // namespace
 
-bool DecodeJpeg(const FileBytes& file, Canvas& canvas)
+bool DecodeJpeg(const FileBytes& file, PictureSink& canvas)
 {
     Decoder d;
     d.info.err = jpeg_std_error(&d.errors.manager);

@@ -45,7 +45,7 @@ bool IsSrgb(const JxlColorEncoding& e)
 
 } // namespace
 
-bool DecodeJxl(const FileBytes& file, Canvas& canvas)
+bool DecodeJxl(const FileBytes& file, PictureSink& canvas)
 {
     Decoder d;
     if (!d.decoder)

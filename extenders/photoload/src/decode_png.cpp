@@ -43,7 +43,7 @@ int Orientation(const FileBytes& file)
     return 1;
 }
 
-bool Failed(Canvas& canvas, int code)
+bool Failed(PictureSink& canvas, int code)
 {
     if (code == SPNG_EOF || code == SPNG_IO_EOF)
         return canvas.Fail("PNG: the file ends before the picture does");
@@ -52,7 +52,7 @@ bool Failed(Canvas& canvas, int code)
 
 } // namespace
 
-bool DecodePng(const FileBytes& file, Canvas& canvas)
+bool DecodePng(const FileBytes& file, PictureSink& canvas)
 {
     Context c;
     if (!c.ctx)

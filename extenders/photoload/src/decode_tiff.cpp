@@ -104,7 +104,7 @@ struct RgbaImage {
 
 } // namespace
 
-bool DecodeTiff(const FileBytes& file, Canvas& canvas)
+bool DecodeTiff(const FileBytes& file, PictureSink& canvas)
 {
     std::string message;
     auto failed = [&](const char* fallback) {

@@ -46,7 +46,7 @@ const char* StatusText(VP8StatusCode status)
 
 } // namespace
 
-bool DecodeWebp(const FileBytes& file, Canvas& canvas)
+bool DecodeWebp(const FileBytes& file, PictureSink& canvas)
 {
     const WebPData data{file.data, file.size};
     Demuxer d{WebPDemux(&data)};

@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "canvas.h"
+#include "picture_sink.h"
+#include "vistrel/photoload/read_photo.h"
 
 namespace vistrel::photoload {
 
@@ -25,12 +26,16 @@ const char* FormatName(Format format);
 // Memory any one decoder may take for its own work, on top of the picture.
 inline constexpr std::size_t kDecoderMemoryLimit = std::size_t{512} << 20;
 
-bool DecodeJpeg(const FileBytes& file, Canvas& canvas);
-bool DecodePng(const FileBytes& file, Canvas& canvas);
-bool DecodeWebp(const FileBytes& file, Canvas& canvas);
-bool DecodeGif(const FileBytes& file, Canvas& canvas);
-bool DecodeTiff(const FileBytes& file, Canvas& canvas);
-bool DecodeHeif(const FileBytes& file, Canvas& canvas);
-bool DecodeJxl(const FileBytes& file, Canvas& canvas);
+// The decoder of a format in this build, or null.
+using DecodeFn = bool (*)(const FileBytes&, PictureSink&);
+DecodeFn DecoderFor(Format format);
+
+bool DecodeJpeg(const FileBytes& file, PictureSink& canvas);
+bool DecodePng(const FileBytes& file, PictureSink& canvas);
+bool DecodeWebp(const FileBytes& file, PictureSink& canvas);
+bool DecodeGif(const FileBytes& file, PictureSink& canvas);
+bool DecodeTiff(const FileBytes& file, PictureSink& canvas);
+bool DecodeHeif(const FileBytes& file, PictureSink& canvas);
+bool DecodeJxl(const FileBytes& file, PictureSink& canvas);
 
 } // namespace vistrel::photoload

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "canvas.h"
 #include "decoders.h"
 #include "read_photo_internal.h"
 
@@ -12,36 +13,6 @@ namespace {
 
 // No picture file of any format read here is this large.
 constexpr long kMaxFileBytes = 1L << 30;
-
-using Decoder = bool (*)(const FileBytes&, Canvas&);
-
-Decoder DecoderFor(Format format)
-{
-    switch (format) {
-#ifdef PHOTOLOAD_HAVE_JPEG
-    case Format::kJpeg: return &DecodeJpeg;
-#endif
-#ifdef PHOTOLOAD_HAVE_PNG
-    case Format::kPng: return &DecodePng;
-#endif
-#ifdef PHOTOLOAD_HAVE_WEBP
-    case Format::kWebp: return &DecodeWebp;
-#endif
-#ifdef PHOTOLOAD_HAVE_GIF
-    case Format::kGif: return &DecodeGif;
-#endif
-#ifdef PHOTOLOAD_HAVE_TIFF
-    case Format::kTiff: return &DecodeTiff;
-#endif
-#ifdef PHOTOLOAD_HAVE_HEIF
-    case Format::kHeif: return &DecodeHeif;
-#endif
-#ifdef PHOTOLOAD_HAVE_JXL
-    case Format::kJxl: return &DecodeJxl;
-#endif
-    default: return nullptr;
-    }
-}
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -53,7 +24,7 @@ gmem::Handle ReadPhotoFromMemory(const void* data, std::size_t size, const ReadR
 {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     const Format format = Sniff(bytes, size);
-    Decoder decode = DecoderFor(format);
+    DecodeFn decode = DecoderFor(format);
     if (!decode) {
         SetPhotoError(format == Format::kUnknown ? "The file is not a picture this reader knows"
                                                  : std::string("This build reads no ") + FormatName(format) + " files");
@@ -86,15 +57,19 @@ gmem::Handle ReadPhoto(const char* path, const ReadRequest& request)
         SetPhotoError(std::string("The file is too large to be a picture: ") + path);
         return nullptr;
     }
-    // Not zero-filled: every byte is read into it.
-    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size) + 1]);
+    // A movable block: large ones come as huge pages, far cheaper to fault
+    // in than small ones for a file of megabytes.
+    gmem::Owner buffer(gmem::Alloc(gmem::kMoveable, static_cast<std::size_t>(size) + 1));
+    auto* bytes = static_cast<std::uint8_t*>(gmem::Lock(buffer.get()));
     if (!bytes) {
         SetPhotoError("No memory to read the file");
         return nullptr;
     }
-    const std::size_t got = std::fread(bytes.get(), 1, static_cast<std::size_t>(size), file.get());
+    const std::size_t got = std::fread(bytes, 1, static_cast<std::size_t>(size), file.get());
     file.reset();
-    return ReadPhotoFromMemory(bytes.get(), got, request);
+    gmem::Handle picture = ReadPhotoFromMemory(bytes, got, request);
+    gmem::Unlock(buffer.get());
+    return picture;
 }
 
 const char* PhotoExtensions()

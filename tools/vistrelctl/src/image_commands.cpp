@@ -154,7 +154,6 @@ int CommandNext(Context& c, const std::vector<std::string>& args)
     int row = -1;
     for (int attempt = 0; attempt < kChangeAttempts && !changed; ++attempt) {
         row = list.PickNext();
-        std::this_thread::sleep_for(kWaitBeforeAttempt);
         if (list.GetCount() == 0 || row < 0)
             break;
         changed = list.ChangeNow(row);
