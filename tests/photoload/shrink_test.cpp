@@ -11,6 +11,8 @@
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/sized_read.h"
 
+#include <cstring>
+
 namespace photo_test {
 namespace {
 
@@ -191,6 +193,48 @@ TEST_F(Shrink, ThroughTheRealPicshow)
     ASSERT_EQ(ra.width, 800u);
     ASSERT_EQ(rb.width, 800u);
     EXPECT_GE(Psnr(ra, rb), 35);
+}
+
+} // namespace
+} // namespace photo_test
+
+namespace photo_test {
+namespace {
+
+// Large sequential JPEG files are decoded by two threads, the second
+// starting part-way down; every row must come out as one decoder makes it.
+// A mirrored picture goes through the canvas's row buffer, one thread only:
+// mirrored back, it must be the same picture to the last bit.
+TEST_F(Shrink, TwoThreadsDecodeLikeOne)
+{
+    if (!Reads(".jpg"))
+        GTEST_SKIP() << "this build reads no JPEG";
+    const std::uint8_t mirror[] = {0xFF, 0xE1, 0,    34,   'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
+                                   1,    0,    0x12, 0x01, 3,   0,   1,   0,   0, 0, 2,   0,   0,  0, 0, 0, 0, 0};
+    for (const char* sampling : {"1x1", "2x2", "2x1"}) {
+        const fs::path jpeg =
+            Make(std::string("split-") + sampling + ".jpg", std::string("-quality 88 -sampling-factor ") + sampling);
+        std::vector<std::uint8_t> mirrored = ReadBytes(jpeg);
+        mirrored.insert(mirrored.begin() + 2, std::begin(mirror), std::end(mirror));
+        for (std::uint32_t least : {0u, 790u}) {
+            SCOPED_TRACE(std::string(sampling) + " least " + std::to_string(least));
+            Answer answer;
+            answer.width = least, answer.height = least * 3 / 4;
+            answer.flags = least ? VISTREL_NEED_SCALED : 0;
+            const Decoded split = ReadFor(jpeg, answer);
+            const Decoded one = DecodeBytes(mirrored, ReadRequest{&Answering, &answer});
+            ASSERT_TRUE(split) << split.error;
+            ASSERT_TRUE(one) << one.error;
+            ASSERT_EQ(split.rgb.width, one.rgb.width);
+            ASSERT_EQ(split.rgb.height, one.rgb.height);
+            ASSERT_GE(split.rgb.height, 512u) << "large enough to be split";
+            int differing = 0;
+            for (std::uint32_t y = 0; y < one.rgb.height; ++y)
+                for (std::uint32_t x = 0; x < one.rgb.width; ++x)
+                    differing += std::memcmp(split.rgb.At(x, y), one.rgb.At(one.rgb.width - 1 - x, y), 3) != 0;
+            EXPECT_EQ(differing, 0);
+        }
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // and puts each pixel where the picture's orientation says.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,6 +44,8 @@ public:
     std::uint8_t* Row(std::uint32_t y) override;
     void Commit(std::uint32_t y) override;
     std::uint32_t RowsDone() const override { return rowsDone_; }
+    // Rows that go straight into the DIB touch nothing shared but the count.
+    bool RowsInParallel() const override { return Direct(); }
 
     // The finished DIB (the caller owns it), or null when Begin never ran.
     gmem::Handle Finish();
@@ -72,7 +75,7 @@ private:
     std::uint32_t dibWidth_ = 0, dibHeight_ = 0;
     std::size_t stride_ = 0;
     std::vector<std::uint8_t> row_, bgr_;
-    std::uint32_t rowsDone_ = 0;
+    std::atomic<std::uint32_t> rowsDone_{0};
     std::string error_;
 };
 

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "decoders.h"
 #include "exif_orientation.h"
@@ -76,27 +78,92 @@ struct Decoder {
     ErrorManager errors{};
     jpeg_progress_mgr progress{};
     bool created = false;
+    Decoder()
+    {
+        info.err = jpeg_std_error(&errors.manager);
+        errors.manager.error_exit = &OnError;
+        errors.manager.emit_message = &OnMessage;
+    }
     ~Decoder()
     {
         if (created)
             jpeg_destroy_decompress(&info);
     }
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    // Reads the header (with the markers kept) under the decoder's limits.
+    void Open(const FileBytes& file)
+    {
+        jpeg_create_decompress(&info);
+        created = true;
+        info.mem->max_memory_to_use = kDecoderMemoryLimit;
+        progress.progress_monitor = &OnProgress;
+        info.progress = &progress;
+        jpeg_mem_src(&info, file.data, static_cast<unsigned long>(file.size));
+        jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF);
+        jpeg_read_header(&info, TRUE);
+    }
 };
+
+// Reads output rows up to `last` into the canvas. False when libjpeg gave up
+// (the rows so far stay).
+bool ReadRows(Decoder& d, PictureSink& canvas, JDIMENSION last)
+{
+    if (setjmp(d.errors.jump))
+        return false;
+    while (d.info.output_scanline < last) {
+        const JDIMENSION y = d.info.output_scanline;
+        JSAMPROW row = canvas.Row(y);
+        if (jpeg_read_scanlines(&d.info, &row, 1) != 1)
+            break;
+        canvas.Commit(y);
+    }
+    return true;
+}
+
+// The rows from `first` on, by a decoder of its own: it decodes the entropy
+// coding of the rows before `first` without turning them into pixels
+// (jpeg_skip_scanlines), then the rest in full.
+void ReadTail(const FileBytes& file, const jpeg_decompress_struct& like, JDIMENSION first, PictureSink& canvas)
+{
+    Decoder d;
+    if (setjmp(d.errors.jump))
+        return;
+    d.Open(file);
+    d.info.out_color_space = like.out_color_space;
+    d.info.scale_num = like.scale_num;
+    d.info.scale_denom = like.scale_denom;
+    jpeg_start_decompress(&d.info);
+    if (d.info.output_width != like.output_width || d.info.output_height != like.output_height ||
+        jpeg_skip_scanlines(&d.info, first) != first)
+        return;
+    if (ReadRows(d, canvas, d.info.output_height))
+        jpeg_abort_decompress(&d.info);
+}
+
+// Where to split the rows between two threads. The thread of the bottom part
+// decodes the entropy coding of the top part too, which costs the same at
+// every scale, while turning coefficients into pixels costs more the larger
+// the scale; the split evens out the two threads' work (measured with
+// libjpeg-turbo on 4:4:4 and 4:2:0 photographs).
+JDIMENSION SplitRow(JDIMENSION height, unsigned eighths)
+{
+    const double pixelsPerEntropy = eighths <= 1 ? 0.1 : eighths <= 2 ? 0.25 : eighths <= 4 ? 0.45 : 1.4;
+    return static_cast<JDIMENSION>(height * (1 + pixelsPerEntropy) / (1 + 2 * pixelsPerEntropy));
+}
+
+// Large sequential pictures are decoded by two threads where the canvas
+// takes rows from both; a progressive picture is decoded whole before its
+// first row comes out, so it gains nothing.
+constexpr JDIMENSION kSplitFromRows = 512;
 
 bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
 {
     if (setjmp(d.errors.jump))
         return canvas.RowsDone() > 0 || canvas.Fail("JPEG: " + d.errors.message);
-    jpeg_create_decompress(&d.info);
-    d.created = true;
-    d.info.mem->max_memory_to_use = kDecoderMemoryLimit;
-    d.progress.progress_monitor = &OnProgress;
-    d.info.progress = &d.progress;
-    jpeg_mem_src(&d.info, file.data, static_cast<unsigned long>(file.size));
-    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
-    jpeg_save_markers(&d.info, JPEG_APP0 + 2, 0xFFFF);
-    jpeg_read_header(&d.info, TRUE);
-
+    d.Open(file);
     if (!canvas.Announce(d.info.image_width, d.info.image_height, Orientation(&d.info)))
         return false;
     JOCTET* icc = nullptr;
@@ -118,13 +185,21 @@ bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
     jpeg_start_decompress(&d.info);
     if (!canvas.Begin(d.info.output_width, d.info.output_height, layout))
         return false;
-    while (d.info.output_scanline < d.info.output_height) {
-        const JDIMENSION y = d.info.output_scanline;
-        JSAMPROW row = canvas.Row(y);
-        if (jpeg_read_scanlines(&d.info, &row, 1) != 1)
-            break;
-        canvas.Commit(y);
+    const JDIMENSION height = d.info.output_height;
+    if (height >= kSplitFromRows && canvas.RowsInParallel() && !jpeg_has_multiple_scans(&d.info) &&
+        std::thread::hardware_concurrency() >= 2) {
+        const JDIMENSION split = SplitRow(height, d.info.scale_num);
+        try {
+            std::thread tail(&ReadTail, std::cref(file), std::cref(d.info), split, std::ref(canvas));
+            ReadRows(d, canvas, split);
+            tail.join();
+            jpeg_abort_decompress(&d.info);
+            return true;
+        } catch (const std::system_error&) {
+            // No second thread to be had: all rows here.
+        }
     }
+    ReadRows(d, canvas, height);
     jpeg_abort_decompress(&d.info); // the rest of the file does not matter
     return true;
 }
@@ -134,9 +209,6 @@ bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
 bool DecodeJpeg(const FileBytes& file, PictureSink& canvas)
 {
     Decoder d;
-    d.info.err = jpeg_std_error(&d.errors.manager);
-    d.errors.manager.error_exit = &OnError;
-    d.errors.manager.emit_message = &OnMessage;
     return Run(d, file, canvas);
 }
 

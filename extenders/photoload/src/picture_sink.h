@@ -58,6 +58,9 @@ public:
     virtual void Commit(std::uint32_t y) = 0;
     // Rows committed so far.
     virtual std::uint32_t RowsDone() const = 0;
+    // Whether two threads may fill distinct rows at once (Row and Commit of
+    // different rows at the same time).
+    virtual bool RowsInParallel() const = 0;
 
     // Records why the read failed; the first reason is kept. Returns false.
     virtual bool Fail(std::string reason) = 0;
