@@ -54,11 +54,22 @@ bool LoadPpm(const fs::path& path, Rgb& out)
 
 bool HaveProgram(const char* path)
 {
+#ifdef _WIN32
+    (void)path;
+    return false;
+#endif
     std::error_code ec;
     return fs::is_regular_file(path, ec);
 }
 
-bool HaveConvert() { return HaveProgram(kConvert); }
+bool HaveConvert()
+{
+#ifdef _WIN32
+    return false; // the Linux programs are visible under Wine, but cannot be run from it
+#else
+    return HaveProgram(kConvert);
+#endif
+}
 
 bool RunCommand(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
