@@ -159,6 +159,22 @@ JDIMENSION SplitRow(JDIMENSION height, unsigned eighths)
 // first row comes out, so it gains nothing.
 constexpr JDIMENSION kSplitFromRows = 512;
 
+// The second thread does the top part's entropy decoding over again: it
+// shortens the decode only on a core that would otherwise be idle, and on a
+// busy machine it takes time from everything else. So it runs only when the
+// machine's load leaves a core free. VISTREL_DECODE_THREADS=1 or 2 decides
+// instead.
+bool SecondThreadPays()
+{
+    if (const char* forced = std::getenv("VISTREL_DECODE_THREADS"); forced && *forced)
+        return std::atoi(forced) >= 2;
+    const unsigned cores = std::thread::hardware_concurrency();
+    if (cores < 2)
+        return false;
+    double load = 0;
+    return getloadavg(&load, 1) == 1 && load + 1.0 <= double(cores) - 0.5;
+}
+
 bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
 {
     if (setjmp(d.errors.jump))
@@ -187,7 +203,7 @@ bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
         return false;
     const JDIMENSION height = d.info.output_height;
     if (height >= kSplitFromRows && canvas.RowsInParallel() && !jpeg_has_multiple_scans(&d.info) &&
-        std::thread::hardware_concurrency() >= 2) {
+        SecondThreadPays()) {
         const JDIMENSION split = SplitRow(height, d.info.scale_num);
         try {
             std::thread tail(&ReadTail, std::cref(file), std::cref(d.info), split, std::ref(canvas));
