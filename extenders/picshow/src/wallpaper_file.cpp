@@ -57,6 +57,9 @@ bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& 
         error = "WriteDIB: No DIB";
         return false;
     }
+    // The picture is made again at every change, so it is not flushed to disk
+    // (which takes longer than the rest of the write); readers still see the
+    // old picture or the new one, never a part.
     // The file's bytes in a movable block: a picture of megabytes then comes
     // as huge pages, far cheaper to fault in than a string's small ones.
     gmem::Owner file(gmem::Alloc(gmem::kMoveable, dib::kFileHeaderSize + size));
@@ -68,8 +71,8 @@ bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& 
     const std::string header = FileHeader(block.bytes(), size);
     std::memcpy(bytes, header.data(), dib::kFileHeaderSize);
     std::memcpy(bytes + dib::kFileHeaderSize, block.bytes(), size);
-    const bool written =
-        platform::ReplaceFileAtomically(path, std::string_view(bytes, dib::kFileHeaderSize + size), error);
+    const bool written = platform::ReplaceFileAtomically(path, std::string_view(bytes, dib::kFileHeaderSize + size),
+                                                         error, platform::Durability::kReplaceOnly);
     gmem::Unlock(file.get());
     return written;
 }
