@@ -103,9 +103,10 @@ bool Canvas::Announce(std::uint32_t width, std::uint32_t height, int orientation
 {
     if (width == 0 || height == 0)
         return Fail("The picture has no pixels (" + std::to_string(width) + " x " + std::to_string(height) + ")");
-    if (std::uint64_t{width} * height > kMaxPixels)
+    const std::uint64_t limit = std::min(request_.maxPixels, kMaxPixels);
+    if (std::uint64_t{width} * height > limit)
         return Fail("The picture has " + std::to_string(width) + " x " + std::to_string(height) +
-                    " pixels, more than the " + std::to_string(kMaxPixels) + " that are read");
+                    " pixels, more than the " + std::to_string(limit) + " that are read");
     width_ = width;
     height_ = height;
     orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1;

@@ -33,6 +33,9 @@ inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
 struct ReadRequest {
     VistrelNeedFn need = nullptr;
     void* context = nullptr;
+    // A lower pixel limit for callers that want one (the fuzzer, to keep
+    // its runs short); never more than kMaxPixels.
+    std::uint64_t maxPixels = kMaxPixels;
 };
 
 // Reads the file at `path` (UTF-8).
