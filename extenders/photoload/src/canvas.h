@@ -53,9 +53,6 @@ public:
     bool Fail(std::string reason) override;
     const std::string& Error() const { return error_; }
 
-    std::uint32_t DecodedWidth() const { return decodedWidth_; }
-    std::uint32_t DecodedHeight() const { return decodedHeight_; }
-
 private:
     bool Direct() const;
     void Place(const std::uint8_t* bgr, std::uint32_t y);

@@ -136,7 +136,8 @@ typedef uint32_t (*VistrelMenuFlagsPositionFn)(void* block);
  *   VISTREL_NEED_SCALED, it may return a smaller picture: the smallest size
  *   its decoder makes cheaply that is still at least n.width x n.height in
  *   both directions, or the full picture when there is none. Transparent
- *   parts are laid over n.background when VISTREL_NEED_BACKGROUND is set.
+ *   parts are laid over n.background when VISTREL_NEED_BACKGROUND is set,
+ *   else over black.
  *   A null `need` makes it read.
  *
  * Why the reader asks, rather than being told a size up front: the size a
@@ -156,9 +157,9 @@ typedef uint32_t (*VistrelMenuFlagsPositionFn)(void* block);
 #define VISTREL_NEED_BACKGROUND 0x2u
 
 typedef struct VistrelScreen {
-    int32_t width, height;          /* the screen, in pixels */
-    int32_t workRight, workBottom;  /* the work area's right and bottom edges */
-    uint32_t background;            /* the desktop colour, 0x00RRGGBB */
+    int32_t width, height;         /* the screen, in pixels */
+    int32_t workRight, workBottom; /* the work area's right and bottom edges */
+    uint32_t background;           /* the desktop colour, 0x00RRGGBB */
 } VistrelScreen;
 
 typedef struct VistrelNeed {
