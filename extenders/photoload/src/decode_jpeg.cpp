@@ -161,9 +161,10 @@ constexpr JDIMENSION kSplitFromRows = 512;
 
 // The second thread does the top part's entropy decoding over again: it
 // shortens the decode only on a core that would otherwise be idle, and on a
-// busy machine it takes time from everything else. So it runs only when the
-// machine's load leaves a core free. VISTREL_DECODE_THREADS=1 or 2 decides
-// instead.
+// busy machine it takes time from everything else. So it runs only when
+// fewer threads are running right now than there are cores (the first of
+// the "running/total" counts of /proc/loadavg, this one included).
+// VISTREL_DECODE_THREADS=1 or 2 decides instead.
 bool SecondThreadPays()
 {
     if (const char* forced = std::getenv("VISTREL_DECODE_THREADS"); forced && *forced)
@@ -171,8 +172,14 @@ bool SecondThreadPays()
     const unsigned cores = std::thread::hardware_concurrency();
     if (cores < 2)
         return false;
-    double load = 0;
-    return getloadavg(&load, 1) == 1 && load + 1.0 <= double(cores) - 0.5;
+    std::FILE* file = std::fopen("/proc/loadavg", "r");
+    if (!file)
+        return false;
+    double minute = 0, five = 0, fifteen = 0;
+    unsigned running = 0, total = 0;
+    const bool read = std::fscanf(file, "%lf %lf %lf %u/%u", &minute, &five, &fifteen, &running, &total) == 5;
+    std::fclose(file);
+    return read && running < cores;
 }
 
 bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
