@@ -14,6 +14,8 @@ packages=(
   libx11-dev libxrandr-dev libxext-dev libx11-6 libxrandr2 libxext6
   qt6-base-dev libgl-dev
   dpkg-dev file
+  libjpeg62-turbo-dev libspng-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libjxl-dev
+  libexif-dev liblcms2-dev
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(
@@ -21,7 +23,7 @@ if [[ "${1:-}" == "--tests" ]]; then
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
-    imagemagick
+    imagemagick libvips-tools
   )
 fi
 if [[ "${1:-}" == "--virtual-display" ]]; then

@@ -5,6 +5,7 @@
 #include "vistrel/core/message_sink.h"
 #include "vistrel/core/param_block.h"
 #include "vistrel/core/param_chain.h"
+#include "vistrel/core/sized_read.h"
 
 #include <cctype>
 #include <charconv>
@@ -339,7 +340,8 @@ bool CWallpaperList::ChangeNow(int index)
         return fail("needs the reader extender " + TrimmedId(readerBlock) + ", which is not installed");
     if (!registry_->IsViewer(viewer))
         return fail("needs the viewer extender " + TrimmedId(viewerBlock) + ", which is not installed");
-    gmem::Handle image = ext::Read(reader, path.c_str(), readerBlock);
+    // At the size the viewer's mode needs, where both extenders can say so.
+    gmem::Handle image = ReadForViewer(reader, readerBlock, viewer, viewerBlock, path.c_str());
     if (!image)
         return fail("could not be read", reader);
     if (count > 2) {

@@ -14,8 +14,9 @@ struct Bmp {
     std::uint16_t planes = 1, bits = 24;
     std::uint32_t compression = 0, sizeImage = 0, clrUsed = 0;
     std::int32_t xPels = 3780, yPels = 3780;
-    std::vector<std::uint32_t> masks;  // written after a 40-byte header
-    std::vector<std::uint32_t> colors; // 0x00RRGGBB, 4 or 3 bytes each
+    std::vector<std::uint32_t> masks;       // written after a 40-byte header
+    std::vector<std::uint32_t> headerMasks; // inside a longer header, from its byte 40 on
+    std::vector<std::uint32_t> colors;      // 0x00RRGGBB, 4 or 3 bytes each
     std::vector<std::uint8_t> pixels;
     std::int64_t offBits = -1; // -1: right after the table
 
@@ -48,7 +49,9 @@ struct Bmp {
             for (std::uint32_t v : {std::uint32_t(width), std::uint32_t(height), planes | (std::uint32_t{bits} << 16),
                                     compression, sizeImage, std::uint32_t(xPels), std::uint32_t(yPels), clrUsed, 0u})
                 u32(v);
-            for (std::size_t i = 40; i < headerSize; ++i)
+            for (std::uint32_t m : headerMasks)
+                u32(m);
+            for (std::size_t i = 40 + 4 * headerMasks.size(); i < headerSize; ++i)
                 f.push_back(0);
         }
         for (std::uint32_t m : masks)

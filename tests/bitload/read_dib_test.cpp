@@ -102,9 +102,11 @@ TEST(ReadDIB, HeaderProblemsAreReportedByBothSteps)
     Bmp ba;
     ba.type = "BA";
     ExpectRefused(ba.Bytes(), "ReadDIBInfo: Incorrect type");
-    Bmp v4;
-    v4.headerSize = 108;
-    ExpectRefused(v4.Bytes(), "ReadDIBInfo: Size incorrect");
+    for (std::uint32_t unknown : {16u, 52u, 56u, 64u, 100u, 128u}) {
+        Bmp other;
+        other.headerSize = unknown;
+        ExpectRefused(other.Bytes(), "ReadDIBInfo: Size incorrect");
+    }
     std::vector<std::uint8_t> shortFile = Bmp{}.Bytes();
     shortFile.resize(13);
     ExpectRefused(shortFile, "ReadDIBInfo: can't read info");
@@ -183,11 +185,13 @@ TEST(ReadDIB, TopDownFilesComeOutBottomUp)
     Read r = FromBytes(pal.Bytes());
     ASSERT_TRUE(r.dib);
     EXPECT_EQ(r.header.biHeight, 3);
-    EXPECT_EQ((std::vector<int>{r.bytes[r.bits], r.bytes[r.bits + 4], r.bytes[r.bits + 8]}), (std::vector<int>{3, 2, 1}));
+    EXPECT_EQ((std::vector<int>{r.bytes[r.bits], r.bytes[r.bits + 4], r.bytes[r.bits + 8]}),
+              (std::vector<int>{3, 2, 1}));
     // Cut short: the missing rows are the bottom ones.
     pal.pixels.resize(4);
     r = FromBytes(pal.Bytes());
-    EXPECT_EQ((std::vector<int>{r.bytes[r.bits], r.bytes[r.bits + 4], r.bytes[r.bits + 8]}), (std::vector<int>{0, 0, 1}));
+    EXPECT_EQ((std::vector<int>{r.bytes[r.bits], r.bytes[r.bits + 4], r.bytes[r.bits + 8]}),
+              (std::vector<int>{0, 0, 1}));
 }
 
 TEST(ReadDIB, SixteenAndThirtyTwoBitPixelsBecomeTwentyFourBit)
@@ -221,6 +225,40 @@ TEST(ReadDIB, SixteenAndThirtyTwoBitPixelsBecomeTwentyFourBit)
     EXPECT_EQ((std::vector<int>(r.bytes.begin() + 40, r.bytes.begin() + 43)), (std::vector<int>{0, 255, 0x80}));
 }
 
+// The 108- and 124-byte headers that most programs write: read by their
+// first 40 bytes, with the masks inside the header; the colour table and
+// pixels follow the whole header.
+TEST(ReadDIB, LaterHeaderFormsAreReadByTheirLeadingFieldsAndMasks)
+{
+    for (std::uint32_t size : {108u, 124u}) {
+        SCOPED_TRACE(size);
+        Bmp pal;
+        pal.headerSize = size, pal.bits = 8, pal.width = 2, pal.clrUsed = 2;
+        pal.colors = {0x102030, 0xA0B0C0}, pal.pixels = {1, 0, 0, 0};
+        Read r = FromBytes(pal.Bytes());
+        ASSERT_TRUE(r.dib) << ReadLastError();
+        EXPECT_EQ(r.header.biSize, 40u);
+        EXPECT_EQ(r.header.biClrUsed, 2u);
+        EXPECT_EQ(dib::LoadU32(&r.bytes[40]), 0x102030u);
+        EXPECT_EQ(dib::LoadU32(&r.bytes[44]), 0xA0B0C0u);
+        EXPECT_EQ(r.bytes[r.bits], 1);
+
+        Bmp xbgr; // red in the low byte: the masks come from the header, not after it
+        xbgr.headerSize = size, xbgr.bits = 32, xbgr.compression = 3, xbgr.width = 1;
+        xbgr.headerMasks = {0xFF, 0xFF00, 0xFF0000, 0xFF000000};
+        xbgr.pixels = {0x11, 0x22, 0x33, 0x44};
+        r = FromBytes(xbgr.Bytes());
+        ASSERT_TRUE(r.dib) << ReadLastError();
+        EXPECT_EQ(r.header.biBitCount, 24);
+        EXPECT_EQ((std::vector<int>(r.bytes.begin() + 40, r.bytes.begin() + 43)), (std::vector<int>{0x33, 0x22, 0x11}));
+
+        Bmp cut = pal; // the file ends inside the masks
+        std::vector<std::uint8_t> bytes = cut.Bytes();
+        bytes.resize(14 + 40 + 8);
+        ExpectRefused(bytes, "ReadDIBInfo: can't read info");
+    }
+}
+
 TEST(ReadDIB, IndicesPastTheTableComeOutBlack)
 {
     Bmp pal;
@@ -251,7 +289,8 @@ TEST(ReadDIB, FilesByPathAndTheLastErrorText)
 
     const auto file = dir / std::filesystem::path(u8"Bl\u00e5.bmp"); // a non-ASCII name
     const std::vector<std::uint8_t> bytes = Bmp{}.Bytes();
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     gmem::Owner ok(ReadDIB(Utf8(file).c_str()));
     EXPECT_TRUE(ok);
     EXPECT_STREQ(ReadLastError(), "ReadDIB: can't read file"); // a success leaves it

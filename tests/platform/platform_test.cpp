@@ -54,6 +54,9 @@ TEST(Files, AtomicReplaceKeepsTheOldFileOnFailureAndLeavesNoLitter)
     ASSERT_TRUE(platform::ReplaceFileAtomically(path, "first", error)) << error;
     ASSERT_TRUE(platform::ReplaceFileAtomically(path, std::string(100000, 'x'), error)) << error;
     EXPECT_EQ(ReadFile(path).size(), 100000u);
+    // Unflushed, for files made again whenever needed: replaced all the same.
+    ASSERT_TRUE(platform::ReplaceFileAtomically(path, "third", error, platform::Durability::kReplaceOnly)) << error;
+    EXPECT_EQ(ReadFile(path), "third");
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         ++files;

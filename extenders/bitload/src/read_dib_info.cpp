@@ -12,6 +12,12 @@ using dib::LoadU16;
 using dib::LoadU32;
 
 constexpr std::uint32_t kCoreHeaderSize = 12;
+// The later header forms (what most programs write today) begin with the
+// 40-byte header and the red, green and blue masks; the alpha mask, colour
+// space and profile fields after them are of no use to a 24-bit DIB.
+constexpr std::uint32_t kV4HeaderSize = 108;
+constexpr std::uint32_t kV5HeaderSize = 124;
+constexpr std::size_t kMaskBytes = 12;
 
 // The pixel formats the rest of the system can use, or that the reader turns
 // into one it can use.
@@ -21,14 +27,10 @@ bool Supported(const InfoHeader& h)
     case dib::kRgb:
         return h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8 || h.biBitCount == 16 ||
                h.biBitCount == 24 || h.biBitCount == 32;
-    case dib::kRle8:
-        return h.biBitCount == 8;
-    case dib::kRle4:
-        return h.biBitCount == 4;
-    case dib::kBitfields:
-        return h.biBitCount == 16 || h.biBitCount == 32;
-    default:
-        return false;
+    case dib::kRle8: return h.biBitCount == 8;
+    case dib::kRle4: return h.biBitCount == 4;
+    case dib::kBitfields: return h.biBitCount == 16 || h.biBitCount == 32;
+    default: return false;
     }
 }
 
@@ -80,6 +82,16 @@ gmem::Handle ReadDIBInfo(ByteSource* file, PixelSource& pixels)
         entryBytes = 3;
         tablePosition = dib::kFileHeaderSize + kCoreHeaderSize;
     }
+    std::uint8_t headerMasks[kMaskBytes];
+    const bool laterHeader = h.biSize == kV4HeaderSize || h.biSize == kV5HeaderSize;
+    if (laterHeader) {
+        if (file->Read(headerMasks, sizeof headerMasks) < sizeof headerMasks) {
+            SetReadError("ReadDIBInfo: can't read info");
+            return nullptr;
+        }
+        tablePosition = dib::kFileHeaderSize + std::uint64_t{h.biSize};
+        h.biSize = dib::kInfoHeaderSize;
+    }
     if (h.biSize != dib::kInfoHeaderSize) {
         SetReadError("ReadDIBInfo: Size incorrect");
         return nullptr;
@@ -106,8 +118,11 @@ gmem::Handle ReadDIBInfo(ByteSource* file, PixelSource& pixels)
     const bool masked = h.biBitCount == 16 || h.biBitCount == 32;
 
     if (masked) {
-        if (h.biCompression == dib::kBitfields) {
-            std::uint8_t masks[12];
+        if (h.biCompression == dib::kBitfields && laterHeader) {
+            for (int i = 0; i < 3; ++i)
+                pixels.masks[i] = LoadU32(headerMasks + 4 * i);
+        } else if (h.biCompression == dib::kBitfields) {
+            std::uint8_t masks[kMaskBytes];
             if (file->Read(masks, sizeof masks) < sizeof masks) {
                 SetReadError("ReadDIBInfo: can't read info");
                 return nullptr;
@@ -137,16 +152,15 @@ gmem::Handle ReadDIBInfo(ByteSource* file, PixelSource& pixels)
     const std::uint32_t n = TableEntries(h);
 
     // The pixels: at bfOffBits, or right after the table the file claims.
-    pixels.offset = bfOffBits != 0 ? bfOffBits
-                                   : tablePosition + std::uint64_t{entryBytes} * (masked ? h.biClrUsed : fileEntries);
+    pixels.offset =
+        bfOffBits != 0 ? bfOffBits : tablePosition + std::uint64_t{entryBytes} * (masked ? h.biClrUsed : fileEntries);
     const std::uint64_t fileSize = file->Size();
     pixels.available = pixels.offset < fileSize ? fileSize - pixels.offset : 0;
-    pixels.dibBytes = compressed ? std::min<std::uint64_t>(h.biSizeImage != 0 ? h.biSizeImage : rowsBytes,
-                                                           pixels.available)
-                                 : rowsBytes;
-    pixels.tooLarge = pixels.dibBytes > dib::kMaxPixelBytes ||
-                      (!compressed && pixels.dibBytes > kSmallImageBytes &&
-                       pixels.dibBytes / kMaxClaimFactor > pixels.available);
+    pixels.dibBytes = compressed
+                          ? std::min<std::uint64_t>(h.biSizeImage != 0 ? h.biSizeImage : rowsBytes, pixels.available)
+                          : rowsBytes;
+    pixels.tooLarge = pixels.dibBytes > dib::kMaxPixelBytes || (!compressed && pixels.dibBytes > kSmallImageBytes &&
+                                                                pixels.dibBytes / kMaxClaimFactor > pixels.available);
 
     InfoHeader stored = h;
     stored.biHeight = static_cast<std::int32_t>(pixels.height);

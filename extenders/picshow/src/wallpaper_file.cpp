@@ -1,5 +1,7 @@
 #include "wallpaper_file.h"
 
+#include <cstring>
+
 #include "vistrel/dib/dib.h"
 #include "vistrel/platform/files.h"
 #include "vistrel/platform/paths.h"
@@ -20,13 +22,12 @@ std::optional<std::string> WallpaperFilePath(std::string& error)
     return folder + kWallpaperFile;
 }
 
-std::string BitmapFileBytes(gmem::Handle dib)
+namespace {
+
+// The 14-byte file header for a DIB of `size` bytes.
+std::string FileHeader(const std::uint8_t* dibBytes, std::size_t size)
 {
-    dib::LockedBlock block(dib);
-    const std::size_t size = block.size();
-    if (!block || size < dib::kInfoHeaderSize || size > UINT32_MAX - dib::kFileHeaderSize)
-        return {};
-    dib::InfoHeader h = dib::LoadHeader(block.bytes());
+    dib::InfoHeader h = dib::LoadHeader(dibBytes);
     std::uint64_t offBits =
         std::uint64_t{dib::kFileHeaderSize} + dib::kInfoHeaderSize + std::uint64_t{4} * dib::DIBNumColors(h);
     std::string bytes(dib::kFileHeaderSize, '\0');
@@ -34,18 +35,48 @@ std::string BitmapFileBytes(gmem::Handle dib)
     dib::StoreU16(header, dib::kBitmapType);
     dib::StoreU32(header + 2, static_cast<std::uint32_t>(size + dib::kFileHeaderSize));
     dib::StoreU32(header + 10, static_cast<std::uint32_t>(offBits));
+    return bytes;
+}
+
+} // namespace
+
+std::string BitmapFileBytes(gmem::Handle dib)
+{
+    dib::LockedBlock block(dib);
+    const std::size_t size = block.size();
+    if (!block || size < dib::kInfoHeaderSize || size > UINT32_MAX - dib::kFileHeaderSize)
+        return {};
+    std::string bytes = FileHeader(block.bytes(), size);
     bytes.append(reinterpret_cast<const char*>(block.bytes()), size);
     return bytes;
 }
 
 bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& error)
 {
-    std::string bytes = BitmapFileBytes(dib);
-    if (bytes.empty()) {
+    dib::LockedBlock block(dib);
+    const std::size_t size = block.size();
+    if (!block || size < dib::kInfoHeaderSize || size > UINT32_MAX - dib::kFileHeaderSize) {
         error = "WriteDIB: No DIB";
         return false;
     }
-    return platform::ReplaceFileAtomically(path, bytes, error);
+    // The picture is made again at every change, so it is not flushed to disk
+    // (which takes longer than the rest of the write); readers still see the
+    // old picture or the new one, never a part.
+    // The file's bytes in a movable block: a picture of megabytes then comes
+    // as huge pages, far cheaper to fault in than a string's small ones.
+    gmem::Owner file(gmem::Alloc(gmem::kMoveable, dib::kFileHeaderSize + size));
+    auto* bytes = static_cast<char*>(gmem::Lock(file.get()));
+    if (!bytes) {
+        error = "No memory for the wallpaper file";
+        return false;
+    }
+    const std::string header = FileHeader(block.bytes(), size);
+    std::memcpy(bytes, header.data(), dib::kFileHeaderSize);
+    std::memcpy(bytes + dib::kFileHeaderSize, block.bytes(), size);
+    const bool written = platform::ReplaceFileAtomically(path, std::string_view(bytes, dib::kFileHeaderSize + size),
+                                                         error, platform::Durability::kReplaceOnly);
+    gmem::Unlock(file.get());
+    return written;
 }
 
 PreviousWallpaperFile::PreviousWallpaperFile(std::string path) : path_(std::move(path))

@@ -105,6 +105,75 @@ typedef int (*VistrelShowFn)(VistrelGlobal image, void* block); /* nonzero: imag
 typedef void* (*VistrelRunCommandFn)(void* block, int command);
 typedef uint32_t (*VistrelMenuFlagsPositionFn)(void* block);
 
+/*
+ * Reader and viewer, optional: shrink-on-load.
+ *
+ * A 24-megapixel photograph shown on a 1920 x 1080 screen need not be
+ * decoded at full size: a JPEG decoder makes 1/2, 1/4 or 1/8 of the size for
+ * a fraction of the time and memory, and other decoders scale as they go.
+ * Two exports let a reader do that for the size the viewer's mode needs,
+ * without either knowing the other's business. A host uses them only when
+ * the entry's reader has readAtLeast and its viewer has NeededSize;
+ * otherwise it calls read, and the picture is read at full size as always.
+ *
+ * Viewer: NeededSize(block, screen, pictureWidth, pictureHeight, need)
+ *   Fills `need` for a picture of that size shown with this block on
+ *   `screen` (null: the screen show would use): VISTREL_NEED_SCALED with the
+ *   size the block's mode scales such a picture to (the fit and the
+ *   proportioned fits, a scaled free rectangle), or no such flag when the mode
+ *   shows the picture as it is (tile, centre, a free rectangle that is not
+ *   scaled, a fit too large or too small to scale). VISTREL_NEED_BACKGROUND
+ *   with the colour that will lie around the picture, when the viewer knows
+ *   it. The size is the size show will scale the picture to, and show
+ *   computes it again from the picture it gets, so a reader that delivers a
+ *   little more than asked changes nothing but the decoder's share of the
+ *   scaling.
+ *
+ * Reader: readAtLeast(path, block, need, context)
+ *   Reads like read. Once it knows the picture's size (from the file's
+ *   header, as the picture is shown: after its orientation turned it), it may
+ *   call need(context, width, height, &n) once, with n zeroed. When n has
+ *   VISTREL_NEED_SCALED, it may return a smaller picture: the smallest size
+ *   its decoder makes cheaply that is still at least n.width x n.height in
+ *   both directions, or the full picture when there is none. Transparent
+ *   parts are laid over n.background when VISTREL_NEED_BACKGROUND is set,
+ *   else over black.
+ *   A null `need` makes it read.
+ *
+ * Why the reader asks, rather than being told a size up front: the size a
+ * proportioned fit needs depends on the picture's proportions, which only the
+ * reader learns, from the header, in the middle of its read. A bound given
+ * beforehand would have to be the whole screen in both directions: a
+ * 12000 x 2000 panorama fitted to 1920 x 1080 needs 1920 x 320, so 1/4 of its
+ * size (3000 x 500) will do, while "at least 1920 x 1080" forces the full
+ * 12000 x 2000, sixteen times the pixels. Handing the reader the box and a
+ * proportional flag instead would put a copy of the viewer's arithmetic
+ * (rounding, borders, tile counts, the limits beyond which it does not scale,
+ * free rectangles) into every reader, to drift apart from the viewer's. The
+ * callback keeps that arithmetic in the viewer alone and costs one call. The
+ * host makes the callback from the viewer's NeededSize and its block.
+ */
+#define VISTREL_NEED_SCALED 0x1u
+#define VISTREL_NEED_BACKGROUND 0x2u
+
+typedef struct VistrelScreen {
+    int32_t width, height;         /* the screen, in pixels */
+    int32_t workRight, workBottom; /* the work area's right and bottom edges */
+    uint32_t background;           /* the desktop colour, 0x00RRGGBB */
+} VistrelScreen;
+
+typedef struct VistrelNeed {
+    uint32_t flags;      /* VISTREL_NEED_... */
+    uint32_t width;      /* with VISTREL_NEED_SCALED: the size the picture */
+    uint32_t height;     /*   will be scaled to */
+    uint32_t background; /* with VISTREL_NEED_BACKGROUND: 0x00RRGGBB */
+} VistrelNeed;
+
+typedef void (*VistrelNeededSizeFn)(void* block, const VistrelScreen* screen, uint32_t pictureWidth,
+                                    uint32_t pictureHeight, VistrelNeed* need);
+typedef void (*VistrelNeedFn)(void* context, uint32_t pictureWidth, uint32_t pictureHeight, VistrelNeed* need);
+typedef VistrelGlobal (*VistrelReadAtLeastFn)(const char* path, void* block, VistrelNeedFn need, void* context);
+
 /* Scheduler extenders: */
 typedef int (*VistrelDaemonFunctionFn)(void* block);
 typedef void* (*VistrelSetupFn)(void* block);

@@ -69,7 +69,7 @@ std::optional<std::int64_t> LastWriteTime(const std::string& path)
     return std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error)
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error, Durability durability)
 {
     std::string target = path;
     // Replace what a symbolic link points at, so the user's link survives.
@@ -120,7 +120,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
         p += written;
         left -= static_cast<std::size_t>(written);
     }
-    if (::fsync(fd) != 0)
+    if (durability == Durability::kFlushed && ::fsync(fd) != 0)
         return fail("cannot write " + path);
     if (::close(fd) != 0) {
         int saved = errno;
@@ -134,6 +134,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
         error = "cannot replace " + path + ": " + ErrnoText(saved);
         return false;
     }
+    if (durability == Durability::kReplaceOnly)
+        return true;
     // Make the rename itself durable.
     int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (dirfd >= 0) {

@@ -51,7 +51,7 @@ std::optional<std::int64_t> LastWriteTime(const std::string& path)
     return static_cast<std::int64_t>(t.QuadPart) * 100;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error)
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error, Durability durability)
 {
     std::wstring target = Wide(path);
     std::wstring temporary = target + L".vistrel-new";
@@ -71,11 +71,13 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
         p += written;
         left -= written;
     }
-    ok = ok && ::FlushFileBuffers(file);
+    ok = ok && (durability == Durability::kReplaceOnly || ::FlushFileBuffers(file));
     DWORD code = ok ? 0 : ::GetLastError();
     ::CloseHandle(file);
     if (ok) {
-        ok = ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        ok = ::MoveFileExW(temporary.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING |
+                               (durability == Durability::kFlushed ? MOVEFILE_WRITE_THROUGH : 0));
         code = ok ? 0 : ::GetLastError();
     }
     if (!ok) {

@@ -10,6 +10,7 @@
 #include "vistrel/core/message_sink.h"
 #include "vistrel/core/param_block.h"
 #include "vistrel/core/param_chain.h"
+#include "vistrel/core/sized_read.h"
 #include "vistrel/dib/convert.h"
 #include "vistrel/dib/dib.h"
 #include "vistrel/dib/scale.h"
@@ -85,8 +86,18 @@ std::string ViewerError(const CExtenderRegistry& registry, CWallpaperList& list,
     return text;
 }
 
-// Reads an image with the reader extender that claims the file.
-gmem::Handle ReadImage(const CExtenderRegistry& registry, const std::string& path)
+// What a composition reads its image for: the mode and the screen, so that
+// the reader can shrink the picture on load to what the mode needs.
+struct ComposeTarget {
+    const picshow::ViewerSettings& settings;
+    const picshow::Screen& screen;
+};
+
+// Reads an image with the reader extender that claims the file; for a
+// composition, through the loaded Picshow's shrink-on-load where the reader
+// takes part in it too.
+gmem::Handle ReadImage(const CExtenderRegistry& registry, const std::string& path,
+                       const ComposeTarget* target = nullptr)
 {
     ExtenderHandle reader = registry.FindReaderForFile(path);
     if (!reader) {
@@ -94,7 +105,18 @@ gmem::Handle ReadImage(const CExtenderRegistry& registry, const std::string& pat
         return nullptr;
     }
     void* block = ext::GetDefParams(reader);
-    gmem::Handle image = ext::Read(reader, path.c_str(), block);
+    gmem::Handle image = nullptr;
+    ExtenderHandle viewer = target ? registry.FindExtenderById(picshow::kId) : nullptr;
+    if (target && registry.IsViewer(viewer) && CanShrinkOnLoad(reader, viewer)) {
+        std::uint8_t viewerBlock[picshow::kBlockBytes] = {};
+        picshow::FillDefaultBlock(viewerBlock);
+        picshow::WriteSettings(viewerBlock, target->settings);
+        const picshow::Screen& s = target->screen;
+        const VistrelScreen screen{s.width, s.height, s.workRight, s.workBottom, s.background};
+        image = ReadForViewer(reader, block, viewer, viewerBlock, path.c_str(), &screen);
+    } else {
+        image = ext::Read(reader, path.c_str(), block);
+    }
     gmem::Free(block);
     if (!image) {
         const char* why = ext::GetError(reader);
@@ -216,7 +238,8 @@ int CommandCompose(Context& c, const std::vector<std::string>& args)
         screen.workBottom = screen.height;
     }
 
-    gmem::Owner image(ReadImage(c.registry, args[0]));
+    const ComposeTarget target{settings, screen};
+    gmem::Owner image(ReadImage(c.registry, args[0], &target));
     if (!image)
         return kFailure;
     picshow::Composition composition = picshow::Compose(image.get(), settings, screen, HostHooks());

@@ -26,7 +26,12 @@ std::optional<std::int64_t> LastWriteTime(const std::string& path);
 // and crashes see either the old file or the new one. On failure the old file
 // is untouched, the temporary file is removed, `error` says why and false is
 // returned. A target that is a symbolic link is followed: the link stays.
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
+// kReplaceOnly skips the flushes, for files that are made again whenever
+// needed (the wallpaper picture): the replacement stays atomic for readers,
+// but after a crash the file may be the old one.
+enum class Durability { kFlushed, kReplaceOnly };
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
+                           Durability durability = Durability::kFlushed);
 
 // Reads a whole file; nullopt (and `error`) when it cannot be opened or read.
 // A file larger than `limit` bytes is refused.

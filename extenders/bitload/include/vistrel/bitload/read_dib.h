@@ -4,7 +4,8 @@
 // (vistrelctl, the fuzzer). Every result is a new movable global memory block
 // the caller owns, or null with the reason in ReadLastError().
 //
-// What is read: 40-byte and 12-byte (core) headers; 1-, 4-, 8- and 24-bit
+// What is read: 40-byte and 12-byte (core) headers, and the 108- and 124-byte
+// forms by their leading 40 bytes and colour masks; 1-, 4-, 8- and 24-bit
 // pixels as stored, run-length data (8 and 4 bits) passed through unchanged;
 // 16- and 32-bit pixels (5-5-5, or the masks of a bit-field file) turned
 // into 24-bit pixels; top-down files turned into the usual bottom-up rows.

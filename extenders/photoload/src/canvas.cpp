@@ -1,0 +1,230 @@
+#include "canvas.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "vistrel/dib/dib.h"
+
+namespace vistrel::photoload {
+namespace {
+
+Layout Straight(Layout layout)
+{
+    switch (layout) {
+    case Layout::kBGRAPremultiplied: return Layout::kBGRA;
+    case Layout::kRGBAPremultiplied: return Layout::kRGBA;
+    default: return layout;
+    }
+}
+
+bool IsCmyk(Layout layout) { return layout == Layout::kCMYK || layout == Layout::kCMYKInverted; }
+
+bool RedFirst(Layout layout)
+{
+    return layout == Layout::kRGB || layout == Layout::kRGBA || layout == Layout::kRGBAPremultiplied;
+}
+
+inline std::uint8_t Over(unsigned colour, unsigned alpha, unsigned background)
+{
+    return static_cast<std::uint8_t>((colour * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+inline std::uint8_t OverPremultiplied(unsigned colour, unsigned alpha, unsigned background)
+{
+    return static_cast<std::uint8_t>(std::min(255u, colour + (background * (255 - alpha) + 127) / 255));
+}
+
+void Unpremultiply(std::uint8_t* row, std::uint32_t pixels)
+{
+    for (std::uint32_t x = 0; x < pixels; ++x, row += 4) {
+        const unsigned a = row[3];
+        if (a == 0 || a == 255)
+            continue;
+        for (int c = 0; c < 3; ++c)
+            row[c] = static_cast<std::uint8_t>(std::min(255u, (row[c] * 255u + a / 2) / a));
+    }
+}
+
+// One row in any layout to blue, green, red, over the background.
+void ToBgr(const std::uint8_t* in, Layout layout, std::uint32_t pixels, std::uint32_t background, std::uint8_t* out)
+{
+    const unsigned bgB = background & 0xFF, bgG = (background >> 8) & 0xFF, bgR = (background >> 16) & 0xFF;
+    const bool redFirst = RedFirst(layout);
+    const int first = redFirst ? 2 : 0, last = redFirst ? 0 : 2; // where blue and red sit in the input
+    switch (layout) {
+    case Layout::kBGR: std::memcpy(out, in, std::size_t{3} * pixels); break;
+    case Layout::kRGB:
+        for (std::uint32_t x = 0; x < pixels; ++x, in += 3, out += 3)
+            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+        break;
+    case Layout::kBGRA:
+    case Layout::kRGBA:
+        for (std::uint32_t x = 0; x < pixels; ++x, in += 4, out += 3) {
+            const unsigned a = in[3];
+            out[0] = Over(in[first], a, bgB);
+            out[1] = Over(in[1], a, bgG);
+            out[2] = Over(in[last], a, bgR);
+        }
+        break;
+    case Layout::kBGRAPremultiplied:
+    case Layout::kRGBAPremultiplied:
+        for (std::uint32_t x = 0; x < pixels; ++x, in += 4, out += 3) {
+            const unsigned a = in[3];
+            out[0] = OverPremultiplied(in[first], a, bgB);
+            out[1] = OverPremultiplied(in[1], a, bgG);
+            out[2] = OverPremultiplied(in[last], a, bgR);
+        }
+        break;
+    case Layout::kCMYK:
+    case Layout::kCMYKInverted:
+        // Without a profile: the plain subtractive mix.
+        for (std::uint32_t x = 0; x < pixels; ++x, in += 4, out += 3) {
+            const bool inverted = layout == Layout::kCMYKInverted;
+            const unsigned c = inverted ? in[0] : 255u - in[0], m = inverted ? in[1] : 255u - in[1],
+                           y = inverted ? in[2] : 255u - in[2], k = inverted ? in[3] : 255u - in[3];
+            out[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
+            out[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+            out[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+        }
+        break;
+    }
+}
+
+} // namespace
+
+bool Canvas::Fail(std::string reason)
+{
+    if (error_.empty())
+        error_ = std::move(reason);
+    return false;
+}
+
+bool Canvas::Announce(std::uint32_t width, std::uint32_t height, int orientation)
+{
+    if (width == 0 || height == 0)
+        return Fail("The picture has no pixels (" + std::to_string(width) + " x " + std::to_string(height) + ")");
+    const std::uint64_t limit = std::min(request_.maxPixels, kMaxPixels);
+    if (std::uint64_t{width} * height > limit)
+        return Fail("The picture has " + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels, more than the " + std::to_string(limit) + " that are read");
+    width_ = width;
+    height_ = height;
+    orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1;
+    const bool turned = orientation_ >= 5;
+    leastWidth_ = width;
+    leastHeight_ = height;
+    if (request_.need) {
+        VistrelNeed need{};
+        request_.need(request_.context, turned ? height : width, turned ? width : height, &need);
+        if (need.flags & VISTREL_NEED_BACKGROUND)
+            background_ = need.background & 0xFFFFFFu;
+        if ((need.flags & VISTREL_NEED_SCALED) && need.width > 0 && need.height > 0) {
+            // The viewer's size is the shown one; the decoder's is as stored.
+            const std::uint32_t w = turned ? need.height : need.width, h = turned ? need.width : need.height;
+            leastWidth_ = std::min(w, width);
+            leastHeight_ = std::min(h, height);
+        }
+    }
+    return true;
+}
+
+bool Canvas::Begin(std::uint32_t width, std::uint32_t height, Layout layout)
+{
+    if (width == 0 || height == 0 || width > width_ || height > height_)
+        return Fail("The decoder made a picture of another size than the file announced");
+    decodedWidth_ = width;
+    decodedHeight_ = height;
+    layout_ = layout;
+    if (!profile_.empty())
+        transform_ = MakeColourTransform(profile_, Straight(layout));
+    const bool turned = orientation_ >= 5;
+    dibWidth_ = turned ? height : width;
+    dibHeight_ = turned ? width : height;
+    dib_.reset(dib::NewDIB(dibWidth_, dibHeight_, 24, 0, dib::kDefaultPelsPerMeter, dib::kDefaultPelsPerMeter));
+    if (!dib_)
+        return Fail("No memory for a picture of " + std::to_string(dibWidth_) + " x " + std::to_string(dibHeight_) +
+                    " pixels");
+    pixels_ = static_cast<std::uint8_t*>(gmem::Lock(dib_.get())) + dib::kInfoHeaderSize;
+    stride_ = static_cast<std::size_t>(dib::DIBWidthBytes(24, dibWidth_));
+    if (!Direct()) {
+        row_.assign(std::size_t{width} * BytesPerPixel(layout), 0);
+        bgr_.assign(std::size_t{width} * 3, 0);
+    }
+    return true;
+}
+
+bool Canvas::Direct() const { return layout_ == Layout::kBGR && !transform_ && orientation_ == 1; }
+
+std::uint8_t* Canvas::Row(std::uint32_t y)
+{
+    if (!pixels_ || y >= decodedHeight_)
+        return nullptr;
+    if (Direct())
+        return pixels_ + (dibHeight_ - 1 - y) * stride_;
+    return row_.data();
+}
+
+void Canvas::Commit(std::uint32_t y)
+{
+    if (!pixels_ || y >= decodedHeight_)
+        return;
+    ++rowsDone_;
+    if (Direct())
+        return;
+    const std::uint32_t w = decodedWidth_;
+    Layout layout = layout_;
+    if (transform_) {
+        if (IsCmyk(layout)) {
+            transform_->Convert(row_.data(), bgr_.data(), w);
+            Place(bgr_.data(), y);
+            return;
+        }
+        if (layout != Straight(layout)) {
+            Unpremultiply(row_.data(), w);
+            layout = Straight(layout);
+        }
+        transform_->Convert(row_.data(), row_.data(), w);
+    }
+    if (layout == Layout::kBGR) {
+        Place(row_.data(), y);
+        return;
+    }
+    ToBgr(row_.data(), layout, w, background_, bgr_.data());
+    Place(bgr_.data(), y);
+}
+
+// Puts decoded row y (blue, green, red) where the orientation turns it.
+void Canvas::Place(const std::uint8_t* bgr, std::uint32_t y)
+{
+    const std::uint32_t w = decodedWidth_, h = decodedHeight_;
+    auto at = [&](std::uint32_t x, std::uint32_t shownY) {
+        return pixels_ + (dibHeight_ - 1 - shownY) * stride_ + std::size_t{3} * x;
+    };
+    auto reversed = [&](std::uint8_t* out) {
+        for (std::uint32_t x = 0; x < w; ++x)
+            std::memcpy(out + std::size_t{3} * (w - 1 - x), bgr + std::size_t{3} * x, 3);
+    };
+    switch (orientation_) {
+    case 1: std::memcpy(at(0, y), bgr, std::size_t{3} * w); return;
+    case 2: reversed(at(0, y)); return;
+    case 3: reversed(at(0, h - 1 - y)); return;
+    case 4: std::memcpy(at(0, h - 1 - y), bgr, std::size_t{3} * w); return;
+    default: break;
+    }
+    // Turned a quarter: the row becomes a column.
+    const std::uint32_t column = orientation_ == 5 || orientation_ == 8 ? y : h - 1 - y;
+    const bool upward = orientation_ == 7 || orientation_ == 8; // the row's start lands at the bottom
+    for (std::uint32_t x = 0; x < w; ++x)
+        std::memcpy(at(column, upward ? w - 1 - x : x), bgr + std::size_t{3} * x, 3);
+}
+
+gmem::Handle Canvas::Finish()
+{
+    if (!dib_)
+        return nullptr;
+    gmem::Unlock(dib_.get());
+    pixels_ = nullptr;
+    return dib_.release();
+}
+
+} // namespace vistrel::photoload
