@@ -50,6 +50,11 @@ QImage ImageFrom24(gmem::Handle handle)
 
 } // namespace
 
+gmem::Handle DibAs24(gmem::Handle handle)
+{
+    return Describe(handle) == Form::None ? nullptr : dib::ExpandDIBTo24(handle);
+}
+
 QImage ImageFromDib(gmem::Handle handle)
 {
     switch (Describe(handle)) {
