@@ -79,11 +79,3 @@ TEST(QtMessageSink, EveryOtherStyleIsAnOkBoxWithItsIcon)
         EXPECT_EQ(seen.buttons, QMessageBox::Ok) << bits;
     }
 }
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
