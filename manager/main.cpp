@@ -1,8 +1,8 @@
 // Vistrel: the list manager. Takes an optional list file to open; without
 // one it opens the list used last. Every start also starts the scheduler.
-#include "qt_message_sink.h"
 #include "texts.h"
 #include "vistrel/core/message_sink.h"
+#include "vistrel/gui/qt_message_sink.h"
 #include "vistrel_app.h"
 
 #include <QApplication>
@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(VISTREL_PRODUCT_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vistrel"));
     SetProgramName(std::string(manager::texts::kProgramName));
-    manager::QtMessageSink sink;
+    gui::QtMessageSink sink;
     SetMessageSink(&sink);
 
     int result = 0;

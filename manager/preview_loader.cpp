@@ -116,14 +116,15 @@ void PreviewLoader::Work()
 
         PreviewPicture picture;
         picture.dib = Read(registry_, request);
-        if (picture.dib && Scalable(picture.dib)) {
+        if (picture.dib && !Scalable(picture.dib)) {  // palette and run-length pictures
+            gmem::Handle wide = DibAs24(picture.dib); // null: what the reader handed back is no picture
+            gmem::Free(picture.dib);
+            picture.dib = wide;
+        }
+        if (picture.dib && !request.size.isEmpty()) {
             picture.resampled = ResampledPicture(picture.dib, request.size);
-        } else if (picture.dib) {
-            picture.stretched = ImageFromDib(picture.dib);
-            if (picture.stretched.isNull()) { // what the reader handed back is no picture
-                gmem::Free(picture.dib);
-                picture.dib = nullptr;
-            }
+            if (picture.resampled.isNull()) // no memory for the pane's size
+                picture.stretched = ImageFromDib(picture.dib);
         }
 
         lock.lock();

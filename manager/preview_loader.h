@@ -46,10 +46,10 @@ struct PreviewRequest {
     QSize size;
 };
 
-// What a read gave: the DIB (null when the read failed) and either the
-// picture resampled by nearest pixel to the size asked for or, for a DIB that
-// resampling cannot take (palette or run-length images), the picture to
-// stretch instead.
+// What a read gave: the DIB as 24 bits (palette and run-length pictures
+// expanded; null when the read failed) and either the picture resampled by
+// nearest pixel to the size asked for or, where resampling fails, the
+// picture to stretch instead.
 struct PreviewPicture {
     gmem::Handle dib = nullptr; // the receiver owns it
     QImage resampled;

@@ -8,8 +8,9 @@
 // shows, further clicks change nothing until the next arming. The picture is
 // read on a worker thread (PreviewLoader), so the window stays responsive
 // while a large one loads, and is drawn filling the pane: resampled to the
-// pane's size by nearest pixel (ScaleDIB), or, for pictures that cannot be
-// resampled so, stretched as they are. A resize resamples again.
+// pane's size by nearest pixel (ScaleDIB; palette and run-length pictures
+// are expanded to 24 bits first), or, where resampling fails, stretched as
+// they are. A resize resamples again.
 #pragma once
 
 #include "preview_loader.h"
@@ -90,8 +91,8 @@ private:
     QPointer<QWidget> sourceWidget_;
     bool loading_ = false;
 
-    gmem::Handle dib_ = nullptr; // the picture as read, owned
-    QImage stretched_;           // for pictures ScaleDIB cannot take
+    gmem::Handle dib_ = nullptr; // the picture as read, in 24 bits; owned
+    QImage stretched_;           // where ScaleDIB fails
     QImage resampled_;           // the picture at the pane's size
 };
 

@@ -2,16 +2,16 @@
 
 #include "resource_ids.h"
 #include "vistrel/core/instance_guard.h"
+#include "vistrel/core/text_table.h"
 
 #include <array>
 #include <string>
-#include <utility>
 
 namespace vistrel::manager {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 45> kTable{{
+constexpr std::array<TextEntry, 45> kTable{{
     {ids::kStrDocument, kDocumentString},
     {ids::kStrOnlineHelp, "Help available only online\nIf you are connected to internet and you still want to "
                           "read the help, click yes."},
@@ -64,16 +64,11 @@ constexpr std::array<std::pair<int, std::string_view>, 45> kTable{{
     {ids::kIdOk, "OK"},
     {ids::kIdCancel, "Cancel"},
 }};
+static_assert(IdsAreUnique(kTable));
 
 } // namespace
 
-std::string_view Text(int id)
-{
-    for (const auto& [key, text] : kTable)
-        if (key == id)
-            return text;
-    return {};
-}
+std::string_view Text(int id) { return FindText(kTable, id); }
 
 std::string PlainMenuText(std::string_view text)
 {

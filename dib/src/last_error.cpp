@@ -1,5 +1,7 @@
-// One static text, as the routines that set it run on one thread. The longest
-// message is well below the buffer's size; longer ones are cut, never spilled.
+// One text per thread, like errno: the list manager converts preview pictures
+// on a worker thread while its window may convert others, and every caller
+// reads the message on the thread whose call failed. The longest message is
+// well below the buffer's size; longer ones are cut, never spilled.
 #include <cstring>
 
 #include "last_error.h"
@@ -7,7 +9,7 @@
 
 namespace vistrel::dib {
 namespace {
-char g_lastError[128];
+thread_local char g_lastError[128];
 }
 
 void SetDibError(const char* message)

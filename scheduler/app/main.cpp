@@ -7,11 +7,11 @@
 //                                 lasts (default 60000)
 //   VISTREL_SCHEDULER_PICTURE_MS  how long the start-up picture stays
 //                                 (default 2000)
-#include "qt_message_sink.h"
 #include "scheduler_window.h"
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/instance_guard.h"
 #include "vistrel/core/message_sink.h"
+#include "vistrel/gui/qt_message_sink.h"
 #include "vistrel/platform/paths.h"
 #include "vistrel/scheduler/texts.h"
 
@@ -45,7 +45,7 @@ int main(int argc, char** argv)
     // The window hides after the start-up picture; the program goes on.
     QApplication::setQuitOnLastWindowClosed(false);
     SetProgramName(std::string(scheduler::texts::kProgramName));
-    scheduler::QtMessageSink sink;
+    gui::QtMessageSink sink;
     SetMessageSink(&sink);
 
     std::string programDirectory = platform::ProgramDirectory();

@@ -8,10 +8,8 @@
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/param_block.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -46,7 +44,6 @@ protected:
     }
 
     static void Type(QDialog& d, int id, const QString& text) { Control<QLineEdit>(d, id)->setText(text); }
-    static void Click(QDialog& d, int id) { Control<QPushButton>(d, id)->click(); }
 
     RecordingSink sink;
     CExtenderRegistry registry;
@@ -169,11 +166,3 @@ TEST_F(TimeSchedulingDialog, ABlockTooSmallForTheIntervalOpensNoDialog)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

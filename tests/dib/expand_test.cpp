@@ -8,6 +8,7 @@
 #include "vistrel/dib/expand.h"
 
 #include <string>
+#include <thread>
 
 namespace vistrel::dib::test {
 namespace {
@@ -149,6 +150,22 @@ TEST(ExpandDIBTo24, PlainFormsAndRefusals)
     EXPECT_EQ(ExpandDIBTo24(sixteen.get()), nullptr);
     EXPECT_EQ(std::string(DibLastError()), "ExpandDIBTo24: Unsupported pixel format");
     EXPECT_EQ(ExpandDIBTo24(nullptr), nullptr);
+}
+
+TEST(ExpandDIBTo24, EachThreadReadsItsOwnFailure)
+{
+    // The list manager's preview worker expands pictures while its window
+    // may fail a conversion of its own.
+    gmem::Owner sixteen(MakeDib(2, 1, 16, {}, [](std::uint32_t, std::uint32_t) { return std::uint8_t{0}; }));
+    ASSERT_EQ(ExpandDIBTo24(sixteen.get()), nullptr);
+    std::string workersMessage;
+    std::thread worker([&] {
+        workersMessage = DibLastError();
+        ExpandDIBTo24(nullptr);
+    });
+    worker.join();
+    EXPECT_EQ(workersMessage, "") << "no failure on that thread yet";
+    EXPECT_EQ(std::string(DibLastError()), "ExpandDIBTo24: Unsupported pixel format");
 }
 
 } // namespace

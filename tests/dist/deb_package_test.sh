@@ -38,12 +38,20 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Package) == vistrel ]]
 [[ -n $(field Version) && -n $(field Maintainer) && -n $(field Description) ]]
 [[ $(field Section) == graphics ]]
+# Without the GUI the package holds no Qt program, so neither the Qt
+# libraries nor the scheduler's login entry belong in it.
+gui=false
+grep -qx /usr/lib/vistrel/Vistrel_Scheduler "$work/contents" && gui=true
 depends=$(field Depends)
-for library in libc6 libstdc++6 libqt6widgets6; do
+libraries=(libc6 libstdc++6)
+$gui && libraries+=(libqt6widgets6)
+for library in "${libraries[@]}"; do
   [[ $depends == *"$library"* ]] || { echo "Depends lacks $library: $depends" >&2; exit 1; }
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles >"$work/conffiles"
-grep -qx /etc/xdg/autostart/vistrel-scheduler.desktop "$work/conffiles"
+if $gui; then
+  dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles >"$work/conffiles"
+  grep -qx /etc/xdg/autostart/vistrel-scheduler.desktop "$work/conffiles"
+fi
 
 # The installed entries are valid and start the installed programs.
 dpkg-deb -x "$deb" "$work/root"
@@ -55,5 +63,7 @@ done
 if [[ -f $work/root/usr/share/applications/vistrel.desktop ]]; then
   grep -qx 'Exec=/usr/lib/vistrel/Vistrel %f' "$work/root/usr/share/applications/vistrel.desktop"
 fi
-grep -qx 'Exec=/usr/lib/vistrel/Vistrel_Scheduler' "$work/root/etc/xdg/autostart/vistrel-scheduler.desktop"
+if $gui; then
+  grep -qx 'Exec=/usr/lib/vistrel/Vistrel_Scheduler' "$work/root/etc/xdg/autostart/vistrel-scheduler.desktop"
+fi
 echo "ok: $(basename "$deb"), $(wc -l <"$work/contents") entries"

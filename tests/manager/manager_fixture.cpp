@@ -75,18 +75,6 @@ int AnsweringSink::Show(std::string_view text, std::string_view, unsigned style)
     return VISTREL_IDOK;
 }
 
-bool Eventually(const std::function<bool()>& condition, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
 void WhenModal(std::function<void(QWidget*)> act)
 {
     auto* poll = new QTimer;

@@ -7,6 +7,7 @@
 
 #include "environment.h"
 #include "main_frame.h"
+#include "qt_wait.h"
 #include "test_support.h"
 #include "vistrel_app.h"
 #include "vistrel_doc.h"
@@ -52,8 +53,7 @@ public:
     std::deque<int> answers;
 };
 
-// Waits, handling events, until `condition` holds or `ms` pass.
-bool Eventually(const std::function<bool()>& condition, int ms = 5000);
+using vistrel::test::Eventually;
 
 // Runs `act` on the next modal dialog once it is up (from inside its exec).
 void WhenModal(std::function<void(QWidget* dialog)> act);

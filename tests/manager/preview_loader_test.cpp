@@ -81,6 +81,21 @@ TEST_F(PreviewLoaderTest, AFileIsReadByTheFirstReaderThatClaimsIt)
     EXPECT_EQ(last.dib, nullptr);
 }
 
+TEST_F(PreviewLoaderTest, PalettePicturesComeExpandedAndResampledToo)
+{
+    WriteBytes(File("blue8.bmp"), PaletteBitmap(7, 5, 0x0000FF));
+    loader.Request({File("blue8.bmp"), {}, QSize(20, 3)});
+    ASSERT_TRUE(WaitForDelivery());
+    ASSERT_NE(last.dib, nullptr);
+    dib::LockedBlock block(last.dib);
+    const dib::InfoHeader header = dib::LoadHeader(block.bytes());
+    EXPECT_EQ(header.biWidth, 7);
+    EXPECT_EQ(header.biBitCount, 24) << "kept in 24 bits, so a resize resamples it as it does others";
+    ASSERT_EQ(last.resampled.size(), QSize(20, 3));
+    EXPECT_EQ(last.resampled.pixelColor(19, 2), QColor(0, 0, 255));
+    EXPECT_TRUE(last.stretched.isNull());
+}
+
 TEST_F(PreviewLoaderTest, AnEntryIsReadThroughItsOwnChain)
 {
     WriteBytes(File("wide.bmp"), SolidBitmap(12, 2, 0x00FF00));

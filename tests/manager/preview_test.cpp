@@ -135,7 +135,7 @@ TEST_F(PreviewTest, TheListsFocusedRowIsReadThroughItsChain)
     EXPECT_FALSE(pane->HasImage());
 }
 
-TEST_F(PreviewTest, AResizeResamplesAndPalettePicturesAreStretched)
+TEST_F(PreviewTest, AResizeResamplesAndPalettePicturesFillThePaneToo)
 {
     StartWithPictures();
     Click(Item({"halves.bmp"}));
@@ -161,5 +161,5 @@ TEST_F(PreviewTest, AResizeResamplesAndPalettePicturesAreStretched)
     Click(Item({"blue8.bmp"}));
     ClickPane();
     ASSERT_TRUE(Eventually([&] { return pane->HasImage(); }));
-    EXPECT_EQ(Spots(), All(kBlue)) << "an 8-bit picture is stretched as it was read";
+    EXPECT_EQ(Spots(), All(kBlue)) << "an 8-bit picture fills the pane as well";
 }

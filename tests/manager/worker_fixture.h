@@ -5,16 +5,16 @@
 // thread checker's build, which builds only the worker parts.
 #pragma once
 
+#include "qt_wait.h"
 #include "test_support.h"
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/wallpaper_list.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace vistrel::manager::test {
+
+using vistrel::test::Eventually;
 
 class WorkerTest : public ::testing::Test {
 protected:
@@ -32,19 +32,6 @@ protected:
     ~WorkerTest() override { list.Reset(); }
 
     std::string File(const std::string& name) const { return home.File(name); }
-
-    // Waits, handling events, until `condition` holds or `ms` pass.
-    static bool Eventually(const std::function<bool()>& condition, int ms = 5000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!condition()) {
-            if (clock.elapsed() > ms)
-                return false;
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return true;
-    }
 
     vistrel::test::RecordingSink sink;
     vistrel::test::TempDir home;

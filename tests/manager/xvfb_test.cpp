@@ -19,11 +19,11 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <optional>
 #include <set>
-#include <thread>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -88,6 +88,28 @@ std::string Screenshot(const std::string& window, const fs::path& file)
     return fs::exists(file) ? std::string() : "import wrote no " + file.string() + ": " + output;
 }
 
+// How many pixels of `image` pass `test`: the sample pictures are gradients
+// of colours the window's own chrome never uses, so a preview of one shows
+// as many pixels of its kind.
+int CountPixels(const QImage& image, const std::function<bool(int r, int g, int b)>& test)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            count += test(qRed(pixel), qGreen(pixel), qBlue(pixel)) ? 1 : 0;
+        }
+    return count;
+}
+
+// The colours of make-sample-pictures.sh's dawn.bmp (red, orange to yellow)
+// and sea.bmp (dark blue-green to blue).
+bool DawnColour(int r, int g, int b) { return r >= 250 && g >= 120 && b <= 80; }
+bool SeaColour(int r, int g, int b) { return r >= 20 && r <= 30 && g <= 105 && b >= 125; }
+// A preview fills a pane of a few hundred pixels each way; icons and the
+// like are far smaller.
+constexpr int kPreviewPixels = 5000;
+
 class ManagerOnADesktop : public ::testing::Test {
 protected:
     void SetUp() override
@@ -113,6 +135,7 @@ protected:
     void TearDown() override
     {
         manager.reset();
+        ::unsetenv("XDG_DESKTOP_DIR");
         if (!pictureFolder.empty()) {
             std::error_code ignored;
             fs::remove_all(pictureFolder, ignored);
@@ -142,6 +165,52 @@ protected:
             fs::copy_file(BinDir() / file, programs / file);
     }
 
+    // The window as it is on the screen now, or a null image.
+    QImage ShotOf(const std::string& window, const fs::path& file)
+    {
+        if (!Screenshot(window, file).empty())
+            return {};
+        return QImage(QString::fromStdString(file.string())).convertToFormat(QImage::Format_RGB32);
+    }
+
+    // The window's size, from the X server.
+    std::optional<QSize> SizeOf(const std::string& window)
+    {
+        std::string output;
+        if (platform::RunProgram("xdotool", {"getwindowgeometry", "--shell", window}, &output) != 0)
+            return std::nullopt;
+        auto number = [&](const std::string& key) {
+            const std::size_t at = output.find(key + "=");
+            return at == std::string::npos ? 0 : std::atoi(output.c_str() + at + key.size() + 1);
+        };
+        const QSize size(number("WIDTH"), number("HEIGHT"));
+        return size.isEmpty() ? std::nullopt : std::optional<QSize>(size);
+    }
+
+    // Whether the tray's menu (a white panel: the wallpapers of the sample
+    // pictures have no white) is up in the screen's top-right corner, where
+    // the tray is.
+    bool TrayMenuShows()
+    {
+        const int width = std::min(session->ScreenWidth(), 480), height = std::min(session->ScreenHeight(), 300);
+        const std::vector<std::uint32_t> corner = session->RootPixels(session->ScreenWidth() - width, 0, width, height);
+        return std::count(corner.begin(), corner.end(), 0xFFFFFFu) >= 5000;
+    }
+
+    // Right-clicks the docked icon until its menu shows. A menu closed very
+    // soon after it opened can leave the next click to close what is no
+    // longer there, so one click is not always enough.
+    bool OpenTrayMenu(const std::pair<int, int>& icon)
+    {
+        return Eventually(
+            [&] {
+                session->XDoTool({"mousemove", std::to_string(icon.first), std::to_string(icon.second)});
+                session->XDoTool({"click", "3"});
+                return Eventually([&] { return TrayMenuShows(); }, 3s);
+            },
+            15s);
+    }
+
     std::string Ctl(const std::vector<std::string>& arguments)
     {
         std::string output;
@@ -160,9 +229,13 @@ protected:
 
 TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
 {
-    // A short folder, so that the screenshot shows whole names.
-    const fs::path pictures = fs::path("/tmp") / ("Pictures-" + std::to_string(::getpid()));
-    pictureFolder = pictures;
+    // A Pictures folder on a desktop of its own (the folder tree's third
+    // root), in a short folder, so that the screenshot shows whole names.
+    pictureFolder = fs::path("/tmp") / ("vistrel-" + std::to_string(::getpid()));
+    const fs::path desktop = pictureFolder / "Desktop";
+    const fs::path pictures = desktop / "Pictures";
+    fs::create_directories(desktop);
+    ::setenv("XDG_DESKTOP_DIR", desktop.c_str(), 1);
     ASSERT_EQ(platform::RunProgram("bash", {VISTREL_SOURCE_DIR "/scripts/make-sample-pictures.sh", pictures.string()}),
               0);
     const std::string list = (fs::path(session->Home()) / "First list.vist").string();
@@ -195,22 +268,19 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     EXPECT_TRUE(Eventually([&] { return !ProcessesOf(programs / "Vistrel_Scheduler").empty(); }, 5s));
     EXPECT_TRUE(Eventually([&] { return session->DockedTrayIcon().has_value(); }, 15s)) << "its tray icon docked";
 
-    std::this_thread::sleep_for(1s); // the first paint settles
     const fs::path shots = VISTREL_SCREENSHOT_DIR;
     const fs::path windowShot = shots / "list-manager.png";
-    ASSERT_EQ(Screenshot(window, windowShot), "");
-    QImage screen(QString::fromStdString(windowShot.string()));
-    ASSERT_FALSE(screen.isNull());
-    screen = screen.convertToFormat(QImage::Format_RGB32);
 
-    // Every block's icon, as the extenders hand them out, is on screen.
+    // Every block's icon, as the extenders hand them out, is to be on screen.
     CExtenderRegistry registry;
     ASSERT_TRUE(registry.LoadExtenders(programs.string() + "/"));
     CWallpaperList rows(&registry);
     std::string detail;
     ASSERT_EQ(ReadListFile(list, rows, detail), ListLoadStatus::Ok);
     ASSERT_EQ(rows.GetCount(), 3);
+    ASSERT_EQ(rows.GetText(2, kColFile), (pictures / "sea.bmp").string()) << "the row End picks";
     manager::ExtenderIconCache icons(registry);
+    std::vector<std::pair<std::string, QImage>> wanted; // what to find, and which icon it is
     std::set<std::pair<std::string, int>> looked;
     for (int row = 0; row < rows.GetCount(); ++row)
         for (const std::uint8_t* block : manager::ChainBlocks(rows.GetChain(row), rows.GetChainBytes(row))) {
@@ -218,9 +288,66 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
             const int resource = static_cast<int>(ReadU32(block + 4) & 0xFFFF);
             const QPixmap& icon = icons.IconOf(block);
             if (icon.isNull() || !looked.insert({id, resource}).second)
-                continue; // no picture (yet), or looked for already
-            EXPECT_TRUE(Find(screen, OverWhite(icon))) << id << " icon " << resource << " is not in " << windowShot;
+                continue; // no picture, or looked for already
+            wanted.emplace_back(id + " icon " + std::to_string(resource), OverWhite(icon));
         }
+
+    auto iconsMissingFrom = [&](const QImage& screen) {
+        std::vector<std::string> missing;
+        for (const auto& [what, icon] : wanted)
+            if (!Find(screen, icon))
+                missing.push_back(what + " is not shown");
+        return missing;
+    };
+    // The window is up and painted once its rows show their icons.
+    EXPECT_TRUE(Eventually([&] { return iconsMissingFrom(ShotOf(window, windowShot)).empty(); }, 15s))
+        << "the list's icons never showed in " << windowShot;
+
+    // In use: the folder tree opened down to the pictures, as the keys do
+    // it. The window gets the keyboard (there is no window manager to give
+    // it), a click into the tree's empty part gives it to the tree and
+    // leaves no item current; Home makes the first one current, End goes on
+    // to the desktop, Right opens it and goes to its Pictures folder, whose
+    // first picture Down picks, and the pane previews it.
+    const std::optional<QSize> size = SizeOf(window);
+    ASSERT_TRUE(size.has_value()) << "no geometry of the window";
+    ASSERT_TRUE(session->XDoTool({"windowfocus", "--sync", window}));
+    ASSERT_TRUE(session->XDoTool({"mousemove", "--window", window, std::to_string(size->width() / 10),
+                                  std::to_string(size->height() * 2 / 5), "click", "1"}));
+    ASSERT_TRUE(session->XDoTool({"key", "--delay", "150", "Home", "End", "Right", "Right", "Right", "Down"}));
+    if (!Eventually([&] { return CountPixels(ShotOf(window, windowShot), DawnColour) >= kPreviewPixels; }, 15s)) {
+        fs::copy_file(windowShot, shots / "list-manager-tree.png", fs::copy_options::overwrite_existing);
+        ADD_FAILURE() << "the tree's first picture (dawn.bmp) was not previewed; see "
+                      << shots / "list-manager-tree.png";
+    }
+    // Back up to the folder, whose pictures stay in sight; F6 twice goes on
+    // to the image list, where End picks the last row, and the pane
+    // previews that row's picture.
+    ASSERT_TRUE(session->XDoTool({"key", "--delay", "150", "Left", "F6", "F6", "End"}));
+
+    // The shot is taken once the window shows all of it: the last row's
+    // picture in the pane (and the tree's no more), and every icon.
+    QImage screen;
+    std::vector<std::string> missing;
+    const bool complete = Eventually(
+        [&] {
+            screen = ShotOf(window, windowShot);
+            missing.clear();
+            if (screen.isNull())
+                return false;
+            if (CountPixels(screen, SeaColour) < kPreviewPixels)
+                missing.push_back("the row picked (sea.bmp) is not previewed");
+            if (CountPixels(screen, DawnColour) >= kPreviewPixels)
+                missing.push_back("the tree's preview (dawn.bmp) is still shown");
+            for (const std::string& what : iconsMissingFrom(screen))
+                missing.push_back(what);
+            return missing.empty();
+        },
+        15s);
+    ASSERT_FALSE(screen.isNull()) << "no screenshot of the window";
+    for (const std::string& what : missing)
+        ADD_FAILURE() << what << " in " << windowShot;
+    EXPECT_TRUE(complete);
     const std::size_t iconsLookedFor = looked.size();
     EXPECT_GE(iconsLookedFor, 2u) << "the reader's and the viewer's icons at least";
     EXPECT_GE(screen.width(), 400);
@@ -231,9 +358,7 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     ASSERT_TRUE(session->XDoTool({"windowunmap", "--sync", window}));
     auto icon = session->DockedTrayIcon();
     ASSERT_TRUE(icon.has_value());
-    ASSERT_TRUE(session->XDoTool({"mousemove", std::to_string(icon->first), std::to_string(icon->second)}));
-    ASSERT_TRUE(session->XDoTool({"click", "3"}));
-    std::this_thread::sleep_for(800ms);
+    ASSERT_TRUE(OpenTrayMenu(*icon)) << "no tray menu came up";
     const fs::path trayShot = shots / "tray-menu.png";
     ASSERT_EQ(Screenshot("root", trayShot), "");
     QImage withMenu(QString::fromStdString(trayShot.string()));
@@ -243,15 +368,20 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     const int cornerHeight = std::min(withMenu.height(), 300);
     EXPECT_TRUE(withMenu.copy(withMenu.width() - cornerWidth, 0, cornerWidth, cornerHeight)
                     .save(QString::fromStdString(trayShot.string())));
-    session->XDoTool({"key", "Escape"});
+    // Escape closes the menu; it is sent until the menu has gone.
+    EXPECT_TRUE(Eventually(
+        [&] {
+            session->XDoTool({"key", "Escape"});
+            return !TrayMenuShows();
+        },
+        10s))
+        << "Escape did not close the tray menu";
 
     // With the list manager closed, the tray's "Open List Manager" starts it
     // again, on the scheduler's list.
     manager.reset();
     ASSERT_TRUE(Eventually([&] { return ProcessesOf(programs / "Vistrel").empty(); }, 5s));
-    ASSERT_TRUE(session->XDoTool({"mousemove", std::to_string(icon->first), std::to_string(icon->second)}));
-    ASSERT_TRUE(session->XDoTool({"click", "3"}));
-    std::this_thread::sleep_for(700ms);
+    ASSERT_TRUE(OpenTrayMenu(*icon)) << "no tray menu the second time";
     ASSERT_TRUE(session->XDoTool({"key", "--delay", "100", "Down", "Down", "Return"}));
     EXPECT_TRUE(Eventually(
         [&] {

@@ -77,7 +77,6 @@ protected:
 
     static QString Text(QDialog& d, int id) { return Control<QLineEdit>(d, id)->text(); }
     static bool Enabled(QDialog& d, int id) { return Control<QWidget>(d, id)->isEnabled(); }
-    static void Click(QDialog& d, int id) { Control<QAbstractButton>(d, id)->click(); }
 
     ScopedEnvironment noDisplay{"DISPLAY", std::nullopt};
     RecordingSink sink;
@@ -325,13 +324,3 @@ TEST_F(FreePosDialog, AMissingCompanionLeavesTheBlock)
 }
 
 } // namespace
-
-// The widgets need an application for the whole run; it must go before the
-// program's static objects do, so it lives in main.
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -167,6 +167,30 @@ std::optional<std::uint32_t> DesktopSession::RootPixel(int x, int y)
     return pixel;
 }
 
+std::vector<std::uint32_t> DesktopSession::RootPixels(int x, int y, int width, int height)
+{
+    auto* c = static_cast<xcb_connection_t*>(connection_);
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto* image = xcb_get_image_reply(c,
+                                      xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(x),
+                                                    static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
+                                                    static_cast<std::uint16_t>(height), ~0u),
+                                      nullptr);
+    if (!image)
+        return {};
+    std::vector<std::uint32_t> pixels;
+    // 24-bit screens come as 4 bytes a pixel, rows without padding.
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (image->depth == 24 && static_cast<std::size_t>(xcb_get_image_data_length(image)) >= 4 * count) {
+        const std::uint8_t* d = xcb_get_image_data(image);
+        pixels.reserve(count);
+        for (std::size_t i = 0; i < count; ++i, d += 4)
+            pixels.push_back(std::uint32_t{d[2]} << 16 | std::uint32_t{d[1]} << 8 | d[0]);
+    }
+    std::free(image);
+    return pixels;
+}
+
 namespace {
 
 std::string WmClass(xcb_connection_t* c, xcb_window_t w)

@@ -52,6 +52,10 @@ public:
 
     // 0xRRGGBB of a root-window pixel.
     std::optional<std::uint32_t> RootPixel(int x, int y);
+    // 0xRRGGBB of a rectangle of the root window, row by row from the top;
+    // empty when it cannot be read. Cheap enough to poll: no other program,
+    // no file.
+    std::vector<std::uint32_t> RootPixels(int x, int y, int width, int height);
     // The scheduler's icon docked in the tray: its centre on the screen.
     std::optional<std::pair<int, int>> DockedTrayIcon();
     int ScreenWidth() const { return width_; }

@@ -136,13 +136,3 @@ TEST(SchedulerWindowTest, TheMenuAnswersDuringTheAttemptsAndCloseEndsThem)
     // A save replaces the file: the second name keeps the old one.
     EXPECT_FALSE(std::filesystem::equivalent(list, lists.File("before.vist"))) << "the close saved the list";
 }
-
-// The widgets need an application for the whole run; it must go before the
-// program's static objects do, so it lives in main.
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,5 +1,6 @@
 #include "modal_dialog.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -35,5 +36,7 @@ bool WithModalDialog(const QString& objectName, const std::function<void(QDialog
     poll.stop();
     return seen;
 }
+
+void Click(QDialog& dialog, int id) { Control<QAbstractButton>(dialog, id)->click(); }
 
 } // namespace vistrel::test

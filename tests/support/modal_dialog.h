@@ -21,6 +21,9 @@ bool WithModalDialog(const QString& objectName, const std::function<void(QDialog
 // The dialog's child named by its control id, or null.
 template <typename Widget> Widget* Control(QDialog& dialog, int id);
 
+// Clicks the dialog's button (push, radio or check button) with that id.
+void Click(QDialog& dialog, int id);
+
 } // namespace vistrel::test
 
 #include <QDialog>

@@ -1,42 +1,24 @@
 // vistrelctl mode with a command that opens the viewer's dialog: there is no
 // window to show it in, so the command is refused and the list stays as it was.
-#include "cli.h"
-#include "test_support.h"
-
-#include "vistrel/platform/paths.h"
-
-#include <gtest/gtest.h>
+#include "shipped_fixture.h"
 
 #include <iostream>
-#include <sstream>
 
 namespace {
 
 using namespace vistrel;
 using namespace vistrel::test;
 
-TEST(VistrelctlMode, ADialogCommandIsRefusedAndChangesNothing)
+TEST_F(VistrelctlMode, ADialogCommandIsRefusedAndChangesNothing)
 {
-    RecordingSink sink;
-    PrivateSettings settings;
-    TempDir work;
-    std::ostringstream out, err;
-    const std::string programDir = BinDir().string() + platform::PathSeparator();
-    auto run = [&](std::vector<std::string> args) {
-        out.str("");
-        return vistrelctl::Run(args, programDir, out);
-    };
-    std::string list = work.File("L.vist");
-    ASSERT_EQ(run({"new", list}), 0);
-    for (const char* name : {"1.bmp", "2.bmp"})
-        WriteFile(work.Path() / name, "x");
-    ASSERT_EQ(run({"add", list, work.File("1.bmp"), work.File("2.bmp")}), 0);
-    ASSERT_EQ(run({"mode", list, "2", "fit"}), 0);
+    std::ostringstream err;
+    ASSERT_NO_FATAL_FAILURE(MakeList({"1.bmp", "2.bmp"}));
+    ASSERT_EQ(Run({"mode", list, "2", "fit"}), 0);
     std::string before = ReadFile(list);
 
     std::streambuf* cerr = std::cerr.rdbuf(err.rdbuf());
-    int free = run({"mode", list, "all", "free"});
-    int fullName = run({"mode", list, "1", "Free Pos..."});
+    int free = Run({"mode", list, "all", "free"});
+    int fullName = Run({"mode", list, "1", "Free Pos..."});
     std::cerr.rdbuf(cerr);
     EXPECT_EQ(free, vistrelctl::kUsage);
     EXPECT_EQ(fullName, vistrelctl::kUsage);

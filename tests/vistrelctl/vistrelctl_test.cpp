@@ -1,4 +1,5 @@
 #include "cli.h"
+#include "shipped_fixture.h"
 #include "test_support.h"
 
 #include "vistrel/core/scheduler_settings.h"
@@ -260,30 +261,14 @@ TEST_F(Vistrelctl, UseRefusesANameTheSchedulerCannotRead)
     EXPECT_EQ(ReadCurrentList(), shorter);
 }
 
-TEST(VistrelctlMode, RunsTheViewersCommandsOnTheRowsGiven)
+TEST_F(VistrelctlMode, RunsTheViewersCommandsOnTheRowsGiven)
 {
-    RecordingSink sink;
-    PrivateSettings settings;
-    TempDir work;
-    std::ostringstream out;
-    const std::string programDir = BinDir().string() + platform::PathSeparator();
-    auto run = [&](std::vector<std::string> args) {
-        out.str("");
-        return vistrelctl::Run(args, programDir, out);
-    };
-    std::string list = work.File("L.vist");
-    ASSERT_EQ(run({"new", list}), 0);
-    std::vector<std::string> files;
-    for (const char* name : {"1.bmp", "2.bmp", "3.bmp"}) {
-        WriteFile(work.Path() / name, "x");
-        files.push_back(work.File(name));
-    }
-    ASSERT_EQ(run({"add", list, files[0], files[1], files[2]}), 0);
-    ASSERT_EQ(run({"mode", list, "1", "3", "Proportioned"}), 0);
+    ASSERT_NO_FATAL_FAILURE(MakeList({"1.bmp", "2.bmp", "3.bmp"}));
+    ASSERT_EQ(Run({"mode", list, "1", "3", "Proportioned"}), 0);
     EXPECT_EQ(out.str(), "2 entries changed\n");
-    ASSERT_EQ(run({"mode", list, "2", "center"}), 0);
-    EXPECT_EQ(run({"mode", list, "1", "nonsense"}), vistrelctl::kUsage);
-    ASSERT_EQ(run({"show", list, "--json"}), 0);
+    ASSERT_EQ(Run({"mode", list, "2", "center"}), 0);
+    EXPECT_EQ(Run({"mode", list, "1", "nonsense"}), vistrelctl::kUsage);
+    ASSERT_EQ(Run({"show", list, "--json"}), 0);
     // The viewer's block carries the icon of its mode: 1008 centred, 1007 proportioned.
     std::string json = out.str();
     std::size_t first = json.find("\"value\": 1007"), second = json.find("\"value\": 1008");

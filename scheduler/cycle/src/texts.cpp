@@ -1,15 +1,15 @@
 #include "vistrel/scheduler/texts.h"
 
+#include "vistrel/core/text_table.h"
 #include "vistrel/scheduler/resource_ids.h"
 
 #include <array>
-#include <utility>
 
 namespace vistrel::scheduler {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 17> kTable{{
+constexpr std::array<TextEntry, 17> kTable{{
     {ids::kStrAbout, "&About Vistrel_Scheduler..."},
     {ids::kStrChanging, "changing..."},
     {ids::kStrSaving, "Saving list..."},
@@ -28,15 +28,10 @@ constexpr std::array<std::pair<int, std::string_view>, 17> kTable{{
     {ids::kCmdCancel, "Cancel"},
     {ids::kCmdAbout, "&About Vistrel_Scheduler..."},
 }};
+static_assert(IdsAreUnique(kTable));
 
 } // namespace
 
-std::string_view Text(int id)
-{
-    for (const auto& [key, text] : kTable)
-        if (key == id)
-            return text;
-    return {};
-}
+std::string_view Text(int id) { return FindText(kTable, id); }
 
 } // namespace vistrel::scheduler

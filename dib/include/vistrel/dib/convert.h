@@ -11,9 +11,8 @@
 
 namespace vistrel::dib {
 
-// The last failure's message of the conversions and WriteDIB; empty until the
-// first failure. One text for the whole library, as the routines run on one
-// thread.
+// The last failure's message of the conversions and WriteDIB on the calling
+// thread; empty until that thread's first failure.
 const char* DibLastError();
 
 // Bits per pixel of a DIB; 0 for a null handle.

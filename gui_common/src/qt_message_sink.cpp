@@ -1,9 +1,9 @@
-#include "qt_message_sink.h"
+#include "vistrel/gui/qt_message_sink.h"
 
 #include <QMessageBox>
 #include <QString>
 
-namespace vistrel::manager {
+namespace vistrel::gui {
 
 int QtMessageSink::Show(std::string_view text, std::string_view caption, unsigned style)
 {
@@ -26,4 +26,4 @@ int QtMessageSink::Show(std::string_view text, std::string_view caption, unsigne
     return VISTREL_IDOK;
 }
 
-} // namespace vistrel::manager
+} // namespace vistrel::gui
