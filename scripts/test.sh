@@ -37,7 +37,15 @@ run_ctest() {
   failed=$((failed + fail))
 }
 
+# Each leg's heading, with the time the one before it took, so that a slow
+# leg shows in the log.
+leg_started=$SECONDS
 leg() {
+  if [[ -n "${leg_name:-}" ]]; then
+    echo "($leg_name: $((SECONDS - leg_started)) s)"
+  fi
+  leg_name=$*
+  leg_started=$SECONDS
   echo
   echo "=== $* ==="
 }
@@ -87,5 +95,6 @@ if [[ -f tests/manager/recursive_insert_test.cpp ]]; then
 fi
 
 echo
-echo "ci: $passed passed, $failed failed"
+echo "($leg_name: $((SECONDS - leg_started)) s)"
+echo "ci: $passed passed, $failed failed in $SECONDS s"
 [[ $failed -eq 0 ]]
