@@ -83,8 +83,6 @@ for _ in $(seq 100); do
   sleep 0.2
 done
 [[ -n "${window:-}" ]] || { echo "the list manager's window did not come up" >&2; exit 1; }
-sleep 1
-import -window "$window" "$shots/start-list-manager.png"
 
 # The scheduler changes the wallpaper at its first poll, half a minute on.
 echo "Waiting for the scheduler's first change of the wallpaper (about 30 seconds)..."
@@ -94,6 +92,8 @@ for _ in $(seq 90); do
   sleep 1
 done
 sleep 1
+# Now, with the scheduler's start-up picture long gone from the screen.
+import -window "$window" "$shots/start-list-manager.png"
 xdotool windowunmap --sync "$window"
 import -window root "$shots/start-desktop.png"
 "$bin/vistrelctl" show "$demo/Sample/Sample.vist" | head -3
