@@ -18,62 +18,6 @@
 #include "scale_internal.h"
 
 namespace vistrel::dib::scale {
-namespace {
-
-// Runs body(first, last) over [0, count) in a few contiguous pieces, on this
-// thread and up to three more, when the work is large enough to pay for them.
-// False when a piece ran out of memory.
-template <class Body>
-bool ShareOut(std::uint32_t count, std::uint64_t work, Body body)
-{
-    std::atomic<bool> failed{false};
-    auto guarded = [&](std::uint32_t first, std::uint32_t last) {
-        try {
-            body(first, last);
-        } catch (const std::bad_alloc&) {
-            failed = true;
-        }
-    };
-    unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    if (work < (std::uint64_t{1} << 21))
-        threads = 1;
-    threads = std::min<unsigned>(threads, count);
-    const std::uint32_t piece = (count + threads - 1) / threads;
-    std::vector<std::thread> pool;
-    unsigned started = 1;
-    try {
-        pool.reserve(threads);
-        for (; started < threads; ++started)
-            pool.emplace_back(guarded, std::min(count, started * piece), std::min(count, started * piece + piece));
-    } catch (...) {
-        // No thread to be had: the remaining pieces run here.
-        for (unsigned t = started; t < threads; ++t)
-            guarded(std::min(count, t * piece), std::min(count, t * piece + piece));
-    }
-    guarded(0u, std::min(count, piece));
-    for (std::thread& thread : pool)
-        thread.join();
-    return !failed;
-}
-
-// The height shrinks or stays (stepY >= 1): which source row closes each
-// output row, and with what weight. The boundary yB runs in single
-// precision, rounded after every addition, as the resampler has always done,
-// and drifts away from the true boundary over many rows. The drift is kept
-// from doing harm; everywhere else the rows close as they always did:
-//  - the last output row is closed by the last source row and by no other;
-//  - an output row is closed early when just as many source rows are left as
-//    output rows, so that every output row is closed;
-//  - no row past the last output row is ever closed.
-// A row closed by these rules takes its closing source row wholly and is
-// divided by the weight it really collected, not by the nominal area, so
-// that it shows the mean of its rows like every other output row.
-struct RowClose {
-    std::int64_t row = -1; // closing source row; -1: never closed (stays black)
-    float w1 = 0;          // its share in this output row
-    float rest = 0;        // single(1 - w1): its share in the next one
-    float divisor = 0;     // what the sums are divided by
-};
 
 std::vector<RowClose> PlanShrinkRows(std::uint32_t sH, std::uint32_t dH, float stepX, float stepY, float area)
 {
@@ -118,6 +62,43 @@ std::vector<RowClose> PlanShrinkRows(std::uint32_t sH, std::uint32_t dH, float s
         yB = Single(double(yB) + stepY);
     }
     return plan;
+}
+
+namespace {
+
+// Runs body(first, last) over [0, count) in a few contiguous pieces, on this
+// thread and up to three more, when the work is large enough to pay for them.
+// False when a piece ran out of memory.
+template <class Body> bool ShareOut(std::uint32_t count, std::uint64_t work, Body body)
+{
+    std::atomic<bool> failed{false};
+    auto guarded = [&](std::uint32_t first, std::uint32_t last) {
+        try {
+            body(first, last);
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+    };
+    unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    if (work < (std::uint64_t{1} << 21))
+        threads = 1;
+    threads = std::min<unsigned>(threads, count);
+    const std::uint32_t piece = (count + threads - 1) / threads;
+    std::vector<std::thread> pool;
+    unsigned started = 1;
+    try {
+        pool.reserve(threads);
+        for (; started < threads; ++started)
+            pool.emplace_back(guarded, std::min(count, started * piece), std::min(count, started * piece + piece));
+    } catch (...) {
+        // No thread to be had: the remaining pieces run here.
+        for (unsigned t = started; t < threads; ++t)
+            guarded(std::min(count, t * piece), std::min(count, t * piece + piece));
+    }
+    guarded(0u, std::min(count, piece));
+    for (std::thread& thread : pool)
+        thread.join();
+    return !failed;
 }
 
 // The height grows (stepY < 1): each output row interpolates between source
@@ -205,7 +186,8 @@ public:
         const std::uint64_t work = std::uint64_t{job_.sW} * job_.sH + std::uint64_t{job_.dW} * job_.dH;
         if (stepY_ >= 1.0f) {
             closes_ = PlanShrinkRows(job_.sH, job_.dH, stepX_, stepY_, area_);
-            return ShareOut(job_.dH, work, [this](std::uint32_t first, std::uint32_t last) { ShrinkRows(first, last); });
+            return ShareOut(job_.dH, work,
+                            [this](std::uint32_t first, std::uint32_t last) { ShrinkRows(first, last); });
         }
         blends_ = PlanStretchRows(job_.sH, job_.dH, stepY_);
         return ShareOut(job_.dH, work, [this](std::uint32_t first, std::uint32_t last) { StretchRows(first, last); });

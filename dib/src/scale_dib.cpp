@@ -48,11 +48,26 @@ gmem::Handle ScaleDIB(gmem::Handle source, std::uint32_t dW, std::uint32_t dH, i
         return Fail(hooks, "ScaleDIB: Can't create (GlobalAlloc) Destination DIB");
 
     LockedBlock dst(out);
-    scale::Job job{src.bytes() + kInfoHeaderSize, static_cast<std::size_t>(srcStride), sW, sH,
-                   dst.bytes() + kInfoHeaderSize, static_cast<std::size_t>(DIBWidthBytes(24, dW)), dW, dH};
+    scale::Job job{src.bytes() + kInfoHeaderSize,
+                   static_cast<std::size_t>(srcStride),
+                   sW,
+                   sH,
+                   dst.bytes() + kInfoHeaderSize,
+                   static_cast<std::size_t>(DIBWidthBytes(24, dW)),
+                   dW,
+                   dH};
     if (hooks.busy)
         hooks.busy(true);
-    bool done = mode == kNearestPixel ? scale::Nearest(job) : scale::AreaAverage(job);
+    bool done = true;
+    if (mode != kNearestPixel && sW == dW && sH == dH) {
+        // Every box is one pixel and every weight 1: the average is the
+        // pixel itself. A reader that scaled while decoding hands on its
+        // picture at the size shown, and it is copied as it is.
+        for (std::uint32_t y = 0; y < dH; ++y)
+            std::memcpy(job.dst + y * job.dstStride, job.src + y * job.srcStride, std::size_t{3} * dW);
+    } else {
+        done = mode == kNearestPixel ? scale::Nearest(job) : scale::AreaAverage(job);
+    }
     if (hooks.busy)
         hooks.busy(false);
     if (!done) // no working memory: the image stays all zero, without a message

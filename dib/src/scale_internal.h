@@ -39,6 +39,27 @@ inline std::uint8_t ToByte(double x)
 // the resampler read as they are meant.
 inline float Single(double x) { return static_cast<float>(x); }
 
+// The height shrinks or stays (stepY >= 1): which source row closes each
+// output row, and with what weight. The boundary yB runs in single
+// precision, rounded after every addition, as the resampler has always done,
+// and drifts away from the true boundary over many rows. The drift is kept
+// from doing harm; everywhere else the rows close as they always did:
+//  - the last output row is closed by the last source row and by no other;
+//  - an output row is closed early when just as many source rows are left as
+//    output rows, so that every output row is closed;
+//  - no row past the last output row is ever closed.
+// A row closed by these rules takes its closing source row wholly and is
+// divided by the weight it really collected, not by the nominal area, so
+// that it shows the mean of its rows like every other output row.
+struct RowClose {
+    std::int64_t row = -1; // closing source row; -1: never closed (stays black)
+    float w1 = 0;          // its share in this output row
+    float rest = 0;        // single(1 - w1): its share in the next one
+    float divisor = 0;     // what the sums are divided by
+};
+
+std::vector<RowClose> PlanShrinkRows(std::uint32_t sH, std::uint32_t dH, float stepX, float stepY, float area);
+
 // Horizontal box filter for stepX >= 1. Which source pixel closes which
 // output pixel, and with what fraction, is the same for every row, so it is
 // worked out once per call.
@@ -58,9 +79,9 @@ void FoldSums(float* array, const double* sums, std::size_t count, float w);
 
 // Horizontal interpolation for stepX < 1, also worked out once per call.
 struct StretchStep {
-    std::uint8_t kind;          // 1: N; 2: P + (N - P) t; 4: the straddling case
-    std::uint32_t p, n, n2;     // source pixels standing as P, N and the N after the advance
-    float t, u, t2, oneMinusU;  // t doubles as t1 in the straddling case
+    std::uint8_t kind;         // 1: N; 2: P + (N - P) t; 4: the straddling case
+    std::uint32_t p, n, n2;    // source pixels standing as P, N and the N after the advance
+    float t, u, t2, oneMinusU; // t doubles as t1 in the straddling case
 };
 std::vector<StretchStep> MakeStretchPlan(std::uint32_t sW, std::uint32_t dW, float stepX);
 

@@ -15,7 +15,10 @@ namespace vistrel::dib {
 namespace {
 
 float Single(double x) { return static_cast<float>(x); }
-std::uint8_t Round(double x) { return static_cast<std::uint8_t>(std::clamp(static_cast<std::int32_t>(x + 0.5), 0, 255)); }
+std::uint8_t Round(double x)
+{
+    return static_cast<std::uint8_t>(std::clamp(static_cast<std::int32_t>(x + 0.5), 0, 255));
+}
 
 class Literal {
 public:
@@ -243,18 +246,17 @@ private:
 void ExpectSameAsLiteral(std::uint32_t sW, std::uint32_t sH, std::uint32_t dW, std::uint32_t dH, unsigned seed)
 {
     std::mt19937 rng(seed);
-    gmem::Owner src(test::Make24(sW, sH, [&](std::uint32_t, std::uint32_t, int) {
-        return static_cast<std::uint8_t>(rng());
-    }));
+    gmem::Owner src(
+        test::Make24(sW, sH, [&](std::uint32_t, std::uint32_t, int) { return static_cast<std::uint8_t>(rng()); }));
     gmem::Owner out(ScaleDIB(src.get(), dW, dH, kAreaAveraging));
     ASSERT_TRUE(out);
     test::View got = test::Look(out.get());
     test::View in = test::Look(src.get());
     std::vector<std::uint8_t> want = Literal(in.bytes.data() + 40, sW, sH, dW, dH).Run();
     auto diff = std::mismatch(want.begin(), want.end(), got.bytes.begin() + 40);
-    ASSERT_TRUE(diff.first == want.end()) << sW << "x" << sH << " -> " << dW << "x" << dH << ": byte "
-                                          << (diff.first - want.begin()) << " is " << int(*diff.second)
-                                          << ", by the rules " << int(*diff.first);
+    ASSERT_TRUE(diff.first == want.end())
+        << sW << "x" << sH << " -> " << dW << "x" << dH << ": byte " << (diff.first - want.begin()) << " is "
+        << int(*diff.second) << ", by the rules " << int(*diff.first);
 }
 
 TEST(ScaleDIBLiteral, MatchesThePixelByPixelRulesAtRandomSizes)
@@ -269,13 +271,20 @@ TEST(ScaleDIBLiteral, MatchesThePixelByPixelRulesAtRandomSizes)
 
 TEST(ScaleDIBLiteral, MatchesAtSizesLargeEnoughForSeveralThreads)
 {
-    ExpectSameAsLiteral(1600, 1400, 640, 480, 1);  // both shrink
+    ExpectSameAsLiteral(1600, 1400, 640, 480, 1);   // both shrink
     ExpectSameAsLiteral(1500, 1500, 1920, 1080, 2); // wider, lower
     ExpectSameAsLiteral(900, 700, 700, 1900, 3);    // narrower, higher
     ExpectSameAsLiteral(640, 480, 1920, 1440, 4);   // both grow
     ExpectSameAsLiteral(3, 3000, 2, 1080, 5);       // the drifting row boundary
     ExpectSameAsLiteral(2, 16411, 3, 16000, 6);     // closes early
     ExpectSameAsLiteral(2, 40000, 1, 39000, 7);     // closes late by several rows
+}
+
+TEST(ScaleDIBLiteral, AnEqualSizeGivesThePixelsAsTheyAre)
+{
+    ExpectSameAsLiteral(1, 1, 1, 1, 8);
+    ExpectSameAsLiteral(7, 5, 7, 5, 9); // rows padded
+    ExpectSameAsLiteral(1440, 1080, 1440, 1080, 10);
 }
 
 } // namespace
@@ -288,4 +297,4 @@ TEST(ScaleDIBLiteralDebug, Small)
     ExpectSameAsLiteral(8, 6, 7, 6, 1);
     ExpectSameAsLiteral(2, 6, 1, 6, 1);
 }
-}
+} // namespace vistrel::dib
