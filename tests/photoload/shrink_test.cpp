@@ -11,6 +11,7 @@
 #include "vistrel/core/extender_calls.h"
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/sized_read.h"
+#include "vistrel/dib/scale.h"
 
 #include <cstring>
 
@@ -19,9 +20,14 @@ namespace {
 
 using vistrel::photoload::ReadRequest;
 
-// A viewer's answer, and what it was asked.
+// A viewer's answer, and what it was first asked. A steady viewer gives the
+// same size for every picture (as the stretching fit does), so the reader
+// may scale the rows itself to that size while it decodes; otherwise only
+// the first question gets the size, later ones "as it is", and the reader
+// hands on what its decoder made.
 struct Answer {
     std::uint32_t flags = VISTREL_NEED_SCALED, width = 0, height = 0;
+    bool steady = false;
     int questions = 0;
     std::uint32_t askedWidth = 0, askedHeight = 0;
 };
@@ -29,9 +35,12 @@ struct Answer {
 void Answering(void* context, std::uint32_t width, std::uint32_t height, VistrelNeed* need)
 {
     auto* answer = static_cast<Answer*>(context);
-    ++answer->questions;
-    answer->askedWidth = width;
-    answer->askedHeight = height;
+    if (answer->questions++ > 0 && !answer->steady)
+        return;
+    if (answer->questions == 1) {
+        answer->askedWidth = width;
+        answer->askedHeight = height;
+    }
     need->flags = answer->flags;
     need->width = answer->width;
     need->height = answer->height;
@@ -89,7 +98,6 @@ TEST_F(Shrink, JpegDecodesAtTheSmallestEighthThatIsLargeEnough)
         answer.width = c.width, answer.height = c.height;
         Decoded d = ReadFor(jpeg, answer);
         ASSERT_TRUE(d) << d.error;
-        EXPECT_EQ(answer.questions, 1);
         EXPECT_EQ(answer.askedWidth, 1600u);
         EXPECT_EQ(answer.askedHeight, 1200u);
         EXPECT_EQ(d.rgb.width, c.decodedWidth);
@@ -141,7 +149,7 @@ TEST_F(Shrink, WebpScalesToTheSizeAskedAndPngReadsWhole)
         Answer answer;
         answer.width = 390, answer.height = 290;
         EXPECT_EQ(ReadFor(shop_->File("photo.png"), answer).rgb.width, 1600u);
-        EXPECT_EQ(answer.questions, 1);
+        EXPECT_EQ(answer.askedWidth, 1600u);
     }
 }
 
@@ -223,8 +231,9 @@ TEST_F(Shrink, TwoThreadsDecodeLikeOne)
             Answer answer;
             answer.width = least, answer.height = least * 3 / 4;
             answer.flags = least ? VISTREL_NEED_SCALED : 0;
+            Answer again = answer; // the same answer to the second read
             const Decoded split = ReadFor(jpeg, answer);
-            const Decoded one = DecodeBytes(mirrored, ReadRequest{&Answering, &answer});
+            const Decoded one = DecodeBytes(mirrored, ReadRequest{&Answering, &again});
             ASSERT_TRUE(split) << split.error;
             ASSERT_TRUE(one) << one.error;
             ASSERT_EQ(split.rgb.width, one.rgb.width);
@@ -237,6 +246,70 @@ TEST_F(Shrink, TwoThreadsDecodeLikeOne)
             EXPECT_EQ(differing, 0);
         }
     }
+}
+
+} // namespace
+} // namespace photo_test
+
+namespace photo_test {
+namespace {
+
+// What the reader makes when it scales while decoding must be byte for byte
+// what ScaleDIB makes of the picture its decoder would have handed on.
+void ExpectScaledAsScaleDIBWould(const std::vector<std::uint8_t>& file, std::uint32_t width, std::uint32_t height)
+{
+    Answer steady;
+    steady.width = width, steady.height = height, steady.steady = true;
+    const Decoded scaled = DecodeBytes(file, ReadRequest{&Answering, &steady});
+    ASSERT_TRUE(scaled) << scaled.error;
+    EXPECT_GE(steady.questions, 2) << "asked again about the size it delivers";
+    ASSERT_EQ(scaled.rgb.width, width);
+    ASSERT_EQ(scaled.rgb.height, height);
+
+    Answer once; // the same first answer, the decoder's picture handed on
+    once.width = width, once.height = height;
+    const Decoded decoded = DecodeBytes(file, ReadRequest{&Answering, &once});
+    ASSERT_TRUE(decoded) << decoded.error;
+    gmem::Owner want(vistrel::dib::ScaleDIB(decoded.dib.get(), width, height, vistrel::dib::kAreaAveraging));
+    ASSERT_TRUE(want);
+    EXPECT_EQ(MaxDifference(FromDib(want.get()), scaled.rgb), 0);
+    EXPECT_TRUE(FromDib(want.get()).pixels == scaled.rgb.pixels);
+}
+
+TEST_F(Shrink, ScalingWhileDecodingGivesScaleDIBsPicture)
+{
+    if (Reads(".png")) {
+        const std::vector<std::uint8_t> png = ReadBytes(shop_->File("photo.png"));
+        ExpectScaledAsScaleDIBWould(png, 390, 290);
+        ExpectScaledAsScaleDIBWould(png, 1600, 1000); // the height alone shrinks
+        ExpectScaledAsScaleDIBWould(png, 1599, 1199);
+        // A transparent picture goes over the background first.
+        ExpectScaledAsScaleDIBWould(ReadBytes(Make("alpha.png", "-alpha set -channel A -evaluate set 40% +channel")),
+                                    500, 300);
+        // A cut file: the rows that never came are black in both.
+        std::vector<std::uint8_t> cut = png;
+        cut.resize(cut.size() / 2);
+        ExpectScaledAsScaleDIBWould(cut, 390, 290);
+    }
+    if (Reads(".jpg")) {
+        const std::vector<std::uint8_t> jpeg = ReadBytes(Make("photo.jpg", "-quality 90"));
+        ExpectScaledAsScaleDIBWould(jpeg, 401, 300); // from the 3/8 decode
+        ExpectScaledAsScaleDIBWould(jpeg, 1000, 700);
+    }
+}
+
+TEST_F(Shrink, NoScalingWhileDecodingWhereTheViewerWouldScaleAgainOrGrow)
+{
+    if (!Reads(".png"))
+        GTEST_SKIP() << "this build reads no PNG";
+    const std::vector<std::uint8_t> png = ReadBytes(shop_->File("photo.png"));
+    // A viewer that grows the picture: the reader hands on the whole of it.
+    Answer larger;
+    larger.width = 1900, larger.height = 1300, larger.steady = true;
+    EXPECT_EQ(DecodeBytes(png, ReadRequest{&Answering, &larger}).rgb.width, 1600u);
+    Answer wider; // wider but lower: the width would have to grow
+    wider.width = 1700, wider.height = 1000, wider.steady = true;
+    EXPECT_EQ(DecodeBytes(png, ReadRequest{&Answering, &wider}).rgb.width, 1600u);
 }
 
 } // namespace

@@ -8,6 +8,11 @@
 namespace vistrel::photoload {
 namespace {
 
+// The most working memory scaling while decoding takes: the horizontal sums
+// of the rows that meet in one output row. More than a few megabytes only
+// for absurd proportions, which are read whole as before.
+constexpr std::size_t kScalingMemoryLimit = std::size_t{64} << 20;
+
 Layout Straight(Layout layout)
 {
     switch (layout) {
@@ -128,7 +133,38 @@ bool Canvas::Announce(std::uint32_t width, std::uint32_t height, int orientation
     return true;
 }
 
-bool Canvas::Begin(std::uint32_t width, std::uint32_t height, Layout layout)
+// The size the viewer scales a picture of width x height to, when it does.
+bool Canvas::ViewerSize(std::uint32_t width, std::uint32_t height, std::uint32_t& w, std::uint32_t& h) const
+{
+    if (!request_.need)
+        return false;
+    VistrelNeed need{};
+    request_.need(request_.context, width, height, &need);
+    if (!(need.flags & VISTREL_NEED_SCALED) || need.width == 0 || need.height == 0)
+        return false;
+    w = need.width;
+    h = need.height;
+    return true;
+}
+
+// Whether the rows are to be scaled as they come, and to what size: the
+// size the viewer scales the decoded picture to, when that is smaller and
+// the viewer leaves a picture of that size as it is (so that what it shows
+// is byte for byte what it makes of the whole picture). Only for pictures
+// that need no turning, whose rows come top down.
+bool Canvas::ScaleAsRowsCome(std::uint32_t width, std::uint32_t height, Order order, std::uint32_t& w, std::uint32_t& h)
+{
+    if (order != Order::kTopDown || orientation_ != 1 || !ViewerSize(width, height, w, h))
+        return false;
+    if (w > width || h > height || (w == width && h == height))
+        return false;
+    std::uint32_t again_w = 0, again_h = 0;
+    if (!ViewerSize(w, h, again_w, again_h) || again_w != w || again_h != h)
+        return false;
+    return dib::StreamingScaler::Streams(width, height, w, h, kScalingMemoryLimit);
+}
+
+bool Canvas::Begin(std::uint32_t width, std::uint32_t height, Layout layout, Order order)
 {
     if (width == 0 || height == 0 || width > width_ || height > height_)
         return Fail("The decoder made a picture of another size than the file announced");
@@ -140,12 +176,33 @@ bool Canvas::Begin(std::uint32_t width, std::uint32_t height, Layout layout)
     const bool turned = orientation_ >= 5;
     dibWidth_ = turned ? height : width;
     dibHeight_ = turned ? width : height;
+    std::uint32_t scaledWidth = 0, scaledHeight = 0;
+    const bool scaled = ScaleAsRowsCome(width, height, order, scaledWidth, scaledHeight);
+    if (scaled) {
+        dibWidth_ = scaledWidth;
+        dibHeight_ = scaledHeight;
+    }
     dib_.reset(dib::NewDIB(dibWidth_, dibHeight_, 24, 0, dib::kDefaultPelsPerMeter, dib::kDefaultPelsPerMeter));
     if (!dib_)
         return Fail("No memory for a picture of " + std::to_string(dibWidth_) + " x " + std::to_string(dibHeight_) +
                     " pixels");
     pixels_ = static_cast<std::uint8_t*>(gmem::Lock(dib_.get())) + dib::kInfoHeaderSize;
     stride_ = static_cast<std::size_t>(dib::DIBWidthBytes(24, dibWidth_));
+    if (scaled) {
+        try {
+            scaler_ = std::make_unique<dib::StreamingScaler>(width, height, pixels_, stride_, dibWidth_, dibHeight_);
+            scaledBgr_.assign(std::size_t{width} * 3, 0);
+            pipeline_ =
+                std::make_unique<RowPipeline>(std::size_t{width} * BytesPerPixel(layout),
+                                              [this](std::uint32_t y, std::uint8_t* row) { TakeScaled(y, row); });
+        } catch (const std::bad_alloc&) {
+            pipeline_.reset();
+            scaler_.reset();
+            return Fail("No memory to scale a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                        " pixels");
+        }
+        return true;
+    }
     if (!Direct()) {
         row_.assign(std::size_t{width} * BytesPerPixel(layout), 0);
         bgr_.assign(std::size_t{width} * 3, 0);
@@ -159,6 +216,8 @@ std::uint8_t* Canvas::Row(std::uint32_t y)
 {
     if (!pixels_ || y >= decodedHeight_)
         return nullptr;
+    if (pipeline_)
+        return pipeline_->Row();
     if (Direct())
         return pixels_ + (dibHeight_ - 1 - y) * stride_;
     return row_.data();
@@ -169,28 +228,50 @@ void Canvas::Commit(std::uint32_t y)
     if (!pixels_ || y >= decodedHeight_)
         return;
     ++rowsDone_;
+    if (pipeline_) {
+        pipeline_->Commit(y);
+        return;
+    }
     if (Direct())
         return;
+    Place(ToBgrRow(row_.data(), bgr_.data()), y);
+}
+
+// A row in the decoder's layout (changed in place) as blue, green, red:
+// the row itself or `bgr`.
+const std::uint8_t* Canvas::ToBgrRow(std::uint8_t* row, std::uint8_t* bgr)
+{
     const std::uint32_t w = decodedWidth_;
     Layout layout = layout_;
     if (transform_) {
         if (IsCmyk(layout)) {
-            transform_->Convert(row_.data(), bgr_.data(), w);
-            Place(bgr_.data(), y);
-            return;
+            transform_->Convert(row, bgr, w);
+            return bgr;
         }
         if (layout != Straight(layout)) {
-            Unpremultiply(row_.data(), w);
+            Unpremultiply(row, w);
             layout = Straight(layout);
         }
-        transform_->Convert(row_.data(), row_.data(), w);
+        transform_->Convert(row, row, w);
     }
-    if (layout == Layout::kBGR) {
-        Place(row_.data(), y);
+    if (layout == Layout::kBGR)
+        return row;
+    ToBgr(row, layout, w, background_, bgr);
+    return bgr;
+}
+
+// On the pipeline's thread: row y to the scaler, after black rows for any
+// the decoder skipped.
+void Canvas::TakeScaled(std::uint32_t y, std::uint8_t* row)
+{
+    if (y < scaler_->RowsPushed())
         return;
+    if (y > scaler_->RowsPushed()) {
+        std::fill(scaledBgr_.begin(), scaledBgr_.end(), std::uint8_t{0});
+        while (scaler_->RowsPushed() < y)
+            scaler_->Push(scaledBgr_.data());
     }
-    ToBgr(row_.data(), layout, w, background_, bgr_.data());
-    Place(bgr_.data(), y);
+    scaler_->Push(ToBgrRow(row, scaledBgr_.data()));
 }
 
 // Puts decoded row y (blue, green, red) where the orientation turns it.
@@ -222,6 +303,10 @@ gmem::Handle Canvas::Finish()
 {
     if (!dib_)
         return nullptr;
+    if (pipeline_) {
+        pipeline_->Finish();
+        scaler_->Finish(); // the rows that never came, black
+    }
     gmem::Unlock(dib_.get());
     pixels_ = nullptr;
     return dib_.release();

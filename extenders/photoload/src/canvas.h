@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "picture_sink.h"
+#include "row_pipeline.h"
+#include "vistrel/dib/scale_stream.h"
 #include "vistrel/photoload/read_photo.h"
 
 namespace vistrel::photoload {
@@ -40,12 +42,12 @@ public:
     std::uint32_t LeastHeight() const override { return leastHeight_; }
     bool MayShrink() const override { return leastWidth_ < width_ || leastHeight_ < height_; }
     void SetProfile(std::vector<std::uint8_t> profile) override { profile_ = std::move(profile); }
-    bool Begin(std::uint32_t width, std::uint32_t height, Layout layout) override;
+    bool Begin(std::uint32_t width, std::uint32_t height, Layout layout, Order order = Order::kAny) override;
     std::uint8_t* Row(std::uint32_t y) override;
     void Commit(std::uint32_t y) override;
     std::uint32_t RowsDone() const override { return rowsDone_; }
     // Rows that go straight into the DIB touch nothing shared but the count.
-    bool RowsInParallel() const override { return Direct(); }
+    bool RowsInParallel() const override { return Direct() && !scaler_; }
 
     // The finished DIB (the caller owns it), or null when Begin never ran.
     gmem::Handle Finish();
@@ -55,7 +57,11 @@ public:
 
 private:
     bool Direct() const;
+    const std::uint8_t* ToBgrRow(std::uint8_t* row, std::uint8_t* bgr);
     void Place(const std::uint8_t* bgr, std::uint32_t y);
+    bool ViewerSize(std::uint32_t width, std::uint32_t height, std::uint32_t& w, std::uint32_t& h) const;
+    bool ScaleAsRowsCome(std::uint32_t width, std::uint32_t height, Order order, std::uint32_t& w, std::uint32_t& h);
+    void TakeScaled(std::uint32_t y, std::uint8_t* row);
 
     ReadRequest request_;
     std::uint32_t width_ = 0, height_ = 0; // announced
@@ -74,6 +80,12 @@ private:
     std::vector<std::uint8_t> row_, bgr_;
     std::atomic<std::uint32_t> rowsDone_{0};
     std::string error_;
+    // Scaling while decoding: the rows go through the pipeline to the
+    // scaler, which writes the DIB at the viewer's size. Declared last, so
+    // that the pipeline's thread ends before anything it uses goes.
+    std::unique_ptr<dib::StreamingScaler> scaler_;
+    std::vector<std::uint8_t> scaledBgr_;
+    std::unique_ptr<RowPipeline> pipeline_;
 };
 
 } // namespace vistrel::photoload

@@ -206,7 +206,7 @@ bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
     d.info.scale_num = ChooseScale(d.info.image_width, d.info.image_height, canvas.LeastWidth(), canvas.LeastHeight());
     d.info.scale_denom = 8;
     jpeg_start_decompress(&d.info);
-    if (!canvas.Begin(d.info.output_width, d.info.output_height, layout))
+    if (!canvas.Begin(d.info.output_width, d.info.output_height, layout, PictureSink::Order::kTopDown))
         return false;
     const JDIMENSION height = d.info.output_height;
     if (height >= kSplitFromRows && canvas.RowsInParallel() && !jpeg_has_multiple_scans(&d.info) &&

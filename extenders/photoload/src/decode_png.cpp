@@ -81,7 +81,7 @@ bool DecodePng(const FileBytes& file, PictureSink& canvas)
     const std::size_t rowBytes = std::size_t{ihdr.width} * BytesPerPixel(layout);
     if (int rc = spng_decode_image(c.ctx, nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
         return Failed(canvas, rc);
-    if (!canvas.Begin(ihdr.width, ihdr.height, layout))
+    if (!canvas.Begin(ihdr.width, ihdr.height, layout, PictureSink::Order::kTopDown))
         return false;
 
     const bool interlaced = ihdr.interlace_method != SPNG_INTERLACE_NONE;

@@ -51,8 +51,12 @@ public:
     virtual void SetProfile(std::vector<std::uint8_t> profile) = 0;
 
     // Starts the picture at the size actually decoded (at most the announced
-    // size) in `layout`. False with the reason when it cannot be had.
-    virtual bool Begin(std::uint32_t width, std::uint32_t height, Layout layout) = 0;
+    // size) in `layout`. False with the reason when it cannot be had. A
+    // decoder that commits every row once, top row first, says so with
+    // kTopDown: the canvas may then scale the rows to the viewer's size as
+    // they come, on another core, rather than hold the picture whole.
+    enum class Order { kAny, kTopDown };
+    virtual bool Begin(std::uint32_t width, std::uint32_t height, Layout layout, Order order = Order::kAny) = 0;
 
     virtual std::uint8_t* Row(std::uint32_t y) = 0;
     virtual void Commit(std::uint32_t y) = 0;

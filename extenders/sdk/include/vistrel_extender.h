@@ -132,7 +132,9 @@ typedef uint32_t (*VistrelMenuFlagsPositionFn)(void* block);
  * Reader: readAtLeast(path, block, need, context)
  *   Reads like read. Once it knows the picture's size (from the file's
  *   header, as the picture is shown: after its orientation turned it), it may
- *   call need(context, width, height, &n) once, with n zeroed. When n has
+ *   call need(context, width, height, &n), with n zeroed. It may ask again
+ *   for other sizes (the size its decoder makes, the size it means to
+ *   deliver); each answer is for a picture of the size asked about. When n has
  *   VISTREL_NEED_SCALED, it may return a smaller picture: the smallest size
  *   its decoder makes cheaply that is still at least n.width x n.height in
  *   both directions, or the full picture when there is none. Transparent

@@ -27,9 +27,12 @@ namespace vistrel::photoload {
 inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
 
 // How a read may shrink the picture (shrink-on-load, vistrel_extender.h):
-// `need` is asked once, with the picture's size as shown, for the least size
+// `need` is asked with the picture's size as shown, for the least size
 // wanted and the background. Without it the picture is read at full size
-// over black.
+// over black. Where the viewer would scale the decoded picture down to a
+// size it then leaves as it is, the rows are scaled to that size while they
+// are decoded (with the viewer's own area averaging, so that it shows the
+// same bytes), and `need` is asked about those sizes too.
 struct ReadRequest {
     VistrelNeedFn need = nullptr;
     void* context = nullptr;
