@@ -6,6 +6,8 @@
 #include "picture.h"
 #include "wallpaper_file.h"
 
+#include "vistrel/dib/dib.h"
+
 #include <gtest/gtest.h>
 
 namespace picshow {
@@ -255,6 +257,37 @@ TEST(WallpaperFile, HoldsTheBlockBehindAFileHeader)
     EXPECT_EQ(bytes.substr(0, 2), "BM");
     EXPECT_EQ(static_cast<unsigned char>(bytes[10]) | static_cast<unsigned char>(bytes[11]) << 8, 1078);
     EXPECT_EQ(bytes.substr(14), test::BlockBytes(image.get()));
+}
+
+} // namespace
+} // namespace picshow
+
+namespace picshow {
+namespace {
+
+// A picture the reader already scaled to the fitted size is handed on as it
+// is, but only where ScaleDIB would have made the very same bytes of it.
+TEST(Compose, APictureAtTheFittedSizeIsShownAsItIsWhereScalingWouldCopyIt)
+{
+    namespace dib = vistrel::dib;
+    auto make = [](std::int32_t pelsPerMeter, std::uint8_t padding) {
+        gmem::Handle h = dib::NewDIB(7, 5, 24, 0, pelsPerMeter, pelsPerMeter);
+        dib::LockedBlock block(h);
+        std::uint8_t* px = block.bytes() + dib::kInfoHeaderSize;
+        for (std::size_t i = 0; i < 24 * 5; ++i)
+            px[i] = i % 24 < 21 ? static_cast<std::uint8_t>(i * 7) : padding;
+        return h;
+    };
+    Composed same(make(dib::kDefaultPelsPerMeter, 0), Mode(kProportionedFit), ScreenOf(14, 5));
+    EXPECT_EQ(same.result.picture, same.image.get());
+    Composed otherHeader(make(1000, 0), Mode(kProportionedFit), ScreenOf(14, 5));
+    ASSERT_TRUE(otherHeader.result.IsNew(otherHeader.image.get()));
+    EXPECT_EQ(test::BlockBytes(otherHeader.result.picture), test::BlockBytes(same.result.picture));
+    Composed dirtyPadding(make(dib::kDefaultPelsPerMeter, 9), Mode(kFit), ScreenOf(7, 5));
+    ASSERT_TRUE(dirtyPadding.result.IsNew(dirtyPadding.image.get()));
+    EXPECT_EQ(test::BlockBytes(dirtyPadding.result.picture), test::BlockBytes(same.result.picture));
+    Composed stretched(make(dib::kDefaultPelsPerMeter, 0), Mode(kFit), ScreenOf(7, 5));
+    EXPECT_EQ(stretched.result.picture, stretched.image.get());
 }
 
 } // namespace

@@ -35,6 +35,8 @@ Composition Stretch(gmem::Handle image, const Screen& screen, const ScaleHooks& 
     Step wide(To24(image, error), image);
     if (!wide.get())
         return Fail(Style::Center, error);
+    if (ScaleWouldCopy(wide.get(), screen.width, screen.height))
+        return Unchanged(wide.release(), Style::Center);
     gmem::Handle scaled = Scale(wide.get(), screen.width, screen.height, hooks, error);
     if (!scaled)
         return Fail(Style::Center, error);
@@ -58,8 +60,10 @@ Composition FitToScreen(gmem::Handle image, const Screen& screen, int percent, i
         return Unchanged(wide.release(), style);
     FitResult size = tiles > 0 ? AsTile(fit, tiles) : WithBorder(fit, percent);
     // A border or a tile count can round a tiny fit down to nothing.
-    gmem::Handle scaled =
-        Scale(wide.get(), std::max<std::int64_t>(size.width, 1), std::max<std::int64_t>(size.height, 1), hooks, error);
+    const std::int64_t width = std::max<std::int64_t>(size.width, 1), height = std::max<std::int64_t>(size.height, 1);
+    if (ScaleWouldCopy(wide.get(), width, height))
+        return Unchanged(wide.release(), style);
+    gmem::Handle scaled = Scale(wide.get(), width, height, hooks, error);
     if (!scaled)
         return Fail(style, error);
     return Unchanged(scaled, style);

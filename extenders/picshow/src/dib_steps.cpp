@@ -2,6 +2,8 @@
 
 #include "vistrel/dib/convert.h"
 
+#include <cstring>
+
 namespace picshow {
 
 using namespace vistrel::dib;
@@ -44,6 +46,35 @@ gmem::Handle To24(gmem::Handle image, std::string& error)
     if (!out)
         error = DibLastError();
     return out;
+}
+
+bool ScaleWouldCopy(gmem::Handle image, std::int64_t width, std::int64_t height)
+{
+    if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX)
+        return false;
+    LockedBlock block(image);
+    const auto w = static_cast<std::uint32_t>(width), h = static_cast<std::uint32_t>(height);
+    const std::uint64_t stride = DIBWidthBytes(24, w);
+    if (!block || block.size() != kInfoHeaderSize + stride * h)
+        return false;
+    // The header ScaleDIB's new DIB gets.
+    InfoHeader made;
+    made.biWidth = static_cast<std::int32_t>(w);
+    made.biHeight = static_cast<std::int32_t>(h);
+    made.biBitCount = 24;
+    made.biSizeImage = static_cast<std::uint32_t>(stride * h);
+    made.biXPelsPerMeter = kDefaultPelsPerMeter;
+    made.biYPelsPerMeter = kDefaultPelsPerMeter;
+    std::uint8_t header[kInfoHeaderSize];
+    StoreHeader(header, made);
+    if (std::memcmp(header, block.bytes(), kInfoHeaderSize) != 0)
+        return false;
+    const std::uint8_t* pixels = block.bytes() + kInfoHeaderSize;
+    for (std::uint32_t y = 0; y < h; ++y)
+        for (std::uint64_t x = std::uint64_t{3} * w; x < stride; ++x)
+            if (pixels[y * stride + x] != 0)
+                return false;
+    return true;
 }
 
 gmem::Handle Scale(gmem::Handle image, std::int64_t width, std::int64_t height, const ScaleHooks& hooks,

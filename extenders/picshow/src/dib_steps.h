@@ -42,6 +42,12 @@ bool IsSoundDIB(gmem::Handle image, vistrel::dib::Layout* layout = nullptr);
 // itself for other depths. Null (with `error`) when the conversion failed.
 gmem::Handle To24(gmem::Handle image, std::string& error);
 
+// Whether ScaleDIB would make of `image` at width x height a block equal to
+// it, byte for byte: a 24-bit picture of that size with the header ScaleDIB
+// writes and zero padding, as a reader that scaled while decoding makes
+// it. It can then be shown as it is, without the copy.
+bool ScaleWouldCopy(gmem::Handle image, std::int64_t width, std::int64_t height);
+
 // ScaleDIB by area averaging; null with `error` on failure.
 gmem::Handle Scale(gmem::Handle image, std::int64_t width, std::int64_t height, const vistrel::dib::ScaleHooks& hooks,
                    std::string& error);
