@@ -296,6 +296,8 @@ TEST_F(Shrink, ScalingWhileDecodingGivesScaleDIBsPicture)
         ExpectScaledAsScaleDIBWould(jpeg, 401, 300); // from the 3/8 decode
         ExpectScaledAsScaleDIBWould(jpeg, 1000, 700);
     }
+    if (Reads(".heic")) // decoded whole by libheif, then handed on row by row
+        ExpectScaledAsScaleDIBWould(ReadBytes(Make("photo.heic", "-quality 70")), 500, 350);
 }
 
 TEST_F(Shrink, NoScalingWhileDecodingWhereTheViewerWouldScaleAgainOrGrow)

@@ -132,7 +132,8 @@ bool DecodeHeif(const FileBytes& file, PictureSink& canvas)
         return canvas.Fail("HEIF: the decoder gave no picture");
     if (heif_image_get_bits_per_pixel_range(image.image, heif_channel_interleaved) != 8)
         return canvas.Fail("HEIF: the decoder gave no 8-bit picture");
-    if (!canvas.Begin(static_cast<std::uint32_t>(iw), static_cast<std::uint32_t>(ih), layout))
+    if (!canvas.Begin(static_cast<std::uint32_t>(iw), static_cast<std::uint32_t>(ih), layout,
+                      PictureSink::Order::kTopDown))
         return false;
     for (int y = 0; y < ih; ++y) {
         std::memcpy(canvas.Row(static_cast<std::uint32_t>(y)), plane + static_cast<std::size_t>(stride) * y, rowBytes);

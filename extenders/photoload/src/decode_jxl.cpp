@@ -119,7 +119,7 @@ bool DecodeJxl(const FileBytes& file, PictureSink& canvas)
         }
         case JXL_DEC_FULL_IMAGE: {
             // The first frame is all we show.
-            if (pixels.empty() || !canvas.Begin(width, height, layout))
+            if (pixels.empty() || !canvas.Begin(width, height, layout, PictureSink::Order::kTopDown))
                 return canvas.Fail("JPEG XL: the decoder gave no picture");
             const std::size_t rowBytes = std::size_t{width} * format.num_channels;
             for (std::uint32_t y = 0; y < height; ++y) {
