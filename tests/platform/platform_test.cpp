@@ -57,6 +57,11 @@ TEST(Files, AtomicReplaceKeepsTheOldFileOnFailureAndLeavesNoLitter)
     // Unflushed, for files made again whenever needed: replaced all the same.
     ASSERT_TRUE(platform::ReplaceFileAtomically(path, "third", error, platform::Durability::kReplaceOnly)) << error;
     EXPECT_EQ(ReadFile(path), "third");
+    // In pieces (a header and the block it heads), one after the other.
+    const std::string block(70000, 'b');
+    ASSERT_TRUE(platform::ReplaceFileAtomically(path, {"BM", "", block}, error, platform::Durability::kReplaceOnly))
+        << error;
+    EXPECT_EQ(ReadFile(path), "BM" + block);
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         ++files;

@@ -61,22 +61,12 @@ bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& 
     }
     // The picture is made again at every change, so it is not flushed to disk
     // (which takes longer than the rest of the write); readers still see the
-    // old picture or the new one, never a part.
-    // The file's bytes in a movable block: a picture of megabytes then comes
-    // as huge pages, far cheaper to fault in than a string's small ones.
-    gmem::Owner file(gmem::Alloc(gmem::kMoveable, dib::kFileHeaderSize + size));
-    auto* bytes = static_cast<char*>(gmem::Lock(file.get()));
-    if (!bytes) {
-        error = "No memory for the wallpaper file";
-        return false;
-    }
+    // old picture or the new one, never a part. The file header and the DIB
+    // are written one after the other, never copied together.
     const std::string header = FileHeader(block.bytes(), size);
-    std::memcpy(bytes, header.data(), dib::kFileHeaderSize);
-    std::memcpy(bytes + dib::kFileHeaderSize, block.bytes(), size);
-    const bool written = platform::ReplaceFileAtomically(path, std::string_view(bytes, dib::kFileHeaderSize + size),
-                                                         error, platform::Durability::kReplaceOnly);
-    gmem::Unlock(file.get());
-    return written;
+    return platform::ReplaceFileAtomically(
+        path, {header, std::string_view(reinterpret_cast<const char*>(block.bytes()), size)}, error,
+        platform::Durability::kReplaceOnly);
 }
 
 PreviousWallpaperFile::PreviousWallpaperFile(std::string path) : path_(std::move(path))

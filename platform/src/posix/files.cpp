@@ -71,6 +71,12 @@ std::optional<std::int64_t> LastWriteTime(const std::string& path)
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error, Durability durability)
 {
+    return ReplaceFileAtomically(path, {bytes}, error, durability);
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces, std::string& error,
+                           Durability durability)
+{
     std::string target = path;
     // Replace what a symbolic link points at, so the user's link survives.
     char resolved[PATH_MAX];
@@ -108,17 +114,19 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t written = ::write(fd, p, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail("cannot write " + path);
+    for (std::string_view bytes : pieces) {
+        const char* p = bytes.data();
+        std::size_t left = bytes.size();
+        while (left > 0) {
+            ssize_t written = ::write(fd, p, left);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return fail("cannot write " + path);
+            }
+            p += written;
+            left -= static_cast<std::size_t>(written);
         }
-        p += written;
-        left -= static_cast<std::size_t>(written);
     }
     if (durability == Durability::kFlushed && ::fsync(fd) != 0)
         return fail("cannot write " + path);

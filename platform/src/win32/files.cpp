@@ -53,6 +53,12 @@ std::optional<std::int64_t> LastWriteTime(const std::string& path)
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error, Durability durability)
 {
+    return ReplaceFileAtomically(path, {bytes}, error, durability);
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces, std::string& error,
+                           Durability durability)
+{
     std::wstring target = Wide(path);
     std::wstring temporary = target + L".vistrel-new";
     HANDLE file =
@@ -61,15 +67,17 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
         error = "cannot create a file beside " + path + ": " + SystemErrorText(::GetLastError());
         return false;
     }
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
     bool ok = true;
-    while (ok && left > 0) {
-        DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-        DWORD written = 0;
-        ok = ::WriteFile(file, p, chunk, &written, nullptr) && written == chunk;
-        p += written;
-        left -= written;
+    for (std::string_view bytes : pieces) {
+        const char* p = bytes.data();
+        std::size_t left = bytes.size();
+        while (ok && left > 0) {
+            DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+            DWORD written = 0;
+            ok = ::WriteFile(file, p, chunk, &written, nullptr) && written == chunk;
+            p += written;
+            left -= written;
+        }
     }
     ok = ok && (durability == Durability::kReplaceOnly || ::FlushFileBuffers(file));
     DWORD code = ok ? 0 : ::GetLastError();

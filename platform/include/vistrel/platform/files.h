@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,10 @@ std::optional<std::int64_t> LastWriteTime(const std::string& path);
 // but after a crash the file may be the old one.
 enum class Durability { kFlushed, kReplaceOnly };
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
+                           Durability durability = Durability::kFlushed);
+// The same with the file's bytes in pieces, written one after the other
+// (a header and a block it heads, without copying them together first).
+bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces, std::string& error,
                            Durability durability = Durability::kFlushed);
 
 // Reads a whole file; nullopt (and `error`) when it cannot be opened or read.
