@@ -74,6 +74,27 @@ TEST_F(Formats, Png)
     ExpectLikeReference(Make("deep.png", "-depth 16 -evaluate multiply 0.93 PNG48:"), 0, 1);
 }
 
+// Plain 8-bit colour pictures, the common case, go through the row pipeline
+// that scales while decoding: every row filter (ImageMagick's "quality" ones
+// digit: none, sub, up, average, Paeth, chosen per row), with and without
+// alpha, at a width whose rows end in the middle of a pixel group.
+TEST_F(Formats, PngEveryRowFilter)
+{
+    if (!Reads(".png"))
+        GTEST_SKIP() << "this build reads no PNG";
+    for (int filter = 0; filter <= 5; ++filter) {
+        const std::string q = "-quality " + std::to_string(90 + filter);
+        SCOPED_TRACE(q);
+        ExpectLikeReference(Make("rgb" + std::to_string(filter) + ".png", q + " -define png:color-type=2"), 0);
+        const fs::path rgba =
+            Make("rgba" + std::to_string(filter) + ".png",
+                 "-crop 37x23+0+0 +repage -alpha set -channel A -fx 'i/w' +channel " + q + " -define png:color-type=6");
+        const Decoded ours = Decode(rgba);
+        ASSERT_TRUE(ours) << ours.error;
+        EXPECT_LE(MaxDifference(ours.rgb, Reference(rgba, "-background black -flatten")), 1); // over black
+    }
+}
+
 TEST_F(Formats, Webp)
 {
     if (!Reads(".webp"))

@@ -3,6 +3,8 @@
 // (the sanitizer builds run these too).
 #include "photo_support.h"
 
+#include <cstring>
+
 #include <random>
 
 namespace photo_test {
@@ -109,6 +111,60 @@ TEST_F(Hostile, ACutPictureShowsThePartThatDecoded)
         ASSERT_EQ(cut.rgb.width, 400u);
         ASSERT_EQ(cut.rgb.height, 300u);
         EXPECT_TRUE(std::equal(cut.rgb.pixels.begin(), cut.rgb.pixels.begin() + 400 * 3 * 50, full.rgb.pixels.begin()));
+    }
+}
+
+// PNG's chunk checksum (CRC-32), bit by bit.
+std::uint32_t ChunkCrc(const std::uint8_t* bytes, std::size_t size)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// A plain PNG's image data with a wrong chunk checksum, a chunk length past
+// the end of the file, or damaged compressed data: an error, or the rows
+// before the damage, and never a read outside the file.
+TEST_F(Hostile, DamagedImageDataOfAPlainPng)
+{
+    if (!Reads(".png"))
+        GTEST_SKIP() << "this build reads no PNG";
+    const fs::path source = shop_->Make("plain.png", "-size 200x150 -seed 4 plasma:fractal -depth 8 -quality 95");
+    const std::vector<std::uint8_t> whole = ReadBytes(source);
+    std::size_t idat = 0;
+    for (std::size_t i = 8; i + 8 < whole.size(); ++i)
+        if (std::memcmp(whole.data() + i, "IDAT", 4) == 0) {
+            idat = i - 4;
+            break;
+        }
+    ASSERT_GT(idat, 0u);
+    std::vector<std::uint8_t> badSum = whole;
+    badSum[idat + 8 + 100] ^= 0x40; // the chunk's checksum no longer matches
+    Decoded d = DecodeBytes(badSum);
+    EXPECT_FALSE(d);
+    EXPECT_NE(d.error.find("PNG"), std::string::npos) << d.error;
+
+    std::vector<std::uint8_t> longChunk = whole; // a length past the end of the file
+    longChunk[idat] = 0x7F;
+    EXPECT_FALSE(DecodeBytes(longChunk));
+
+    // Damaged compressed data with its checksum made to match: an error or
+    // the rows before the damage, never anything outside the picture.
+    std::mt19937 random(99);
+    for (int round = 0; round < 30; ++round) {
+        std::vector<std::uint8_t> damaged = whole;
+        const std::size_t length = (std::size_t{damaged[idat]} << 24) | (std::size_t{damaged[idat + 1]} << 16) |
+                                   (std::size_t{damaged[idat + 2]} << 8) | damaged[idat + 3];
+        damaged[idat + 8 + random() % length] = static_cast<std::uint8_t>(random());
+        const std::uint32_t crc = ChunkCrc(damaged.data() + idat + 4, length + 4);
+        for (int k = 0; k < 4; ++k)
+            damaged[idat + 8 + length + k] = static_cast<std::uint8_t>(crc >> (24 - 8 * k));
+        SCOPED_TRACE("round " + std::to_string(round));
+        ExpectErrorOrPicture(damaged);
     }
 }
 
