@@ -114,18 +114,6 @@ TEST_F(Hostile, ACutPictureShowsThePartThatDecoded)
     }
 }
 
-// PNG's chunk checksum (CRC-32), bit by bit.
-std::uint32_t ChunkCrc(const std::uint8_t* bytes, std::size_t size)
-{
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
 // A plain PNG's image data with a wrong chunk checksum, a chunk length past
 // the end of the file, or damaged compressed data: an error, or the rows
 // before the damage, and never a read outside the file.
@@ -158,7 +146,7 @@ TEST_F(Hostile, DamagedImageDataOfAPlainPng)
         const std::size_t length = (std::size_t{damaged[idat]} << 24) | (std::size_t{damaged[idat + 1]} << 16) |
                                    (std::size_t{damaged[idat + 2]} << 8) | damaged[idat + 3];
         damaged[idat + 8 + random() % length] = static_cast<std::uint8_t>(random());
-        const std::uint32_t crc = ChunkCrc(damaged.data() + idat + 4, length + 4);
+        const std::uint32_t crc = Crc32(damaged.data() + idat + 4, length + 4);
         for (int k = 0; k < 4; ++k)
             damaged[idat + 8 + length + k] = static_cast<std::uint8_t>(crc >> (24 - 8 * k));
         SCOPED_TRACE("round " + std::to_string(round));

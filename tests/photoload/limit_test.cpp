@@ -25,17 +25,6 @@ std::vector<std::uint8_t> HugeJpeg(std::vector<std::uint8_t> b)
     return {};
 }
 
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t size)
-{
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 std::vector<std::uint8_t> HugePng(std::vector<std::uint8_t> b)
 {
     for (std::size_t at : {16u, 20u})

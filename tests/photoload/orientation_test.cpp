@@ -50,17 +50,6 @@ std::vector<std::uint8_t> WithJpegExif(std::vector<std::uint8_t> jpeg, int orien
     return jpeg;
 }
 
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t size)
-{
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 // An eXIf chunk right after the header chunk.
 std::vector<std::uint8_t> WithPngExif(std::vector<std::uint8_t> png, int orientation)
 {

@@ -128,6 +128,17 @@ double ShareWithin(const Rgb& a, const Rgb& b, int tolerance)
     return double(within) / double(a.pixels.size());
 }
 
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
 std::vector<std::uint8_t> ReadBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -47,6 +47,9 @@ double MeanDifference(const Rgb& a, const Rgb& b);
 // The share of channel values that differ by at most `tolerance`.
 double ShareWithin(const Rgb& a, const Rgb& b, int tolerance);
 
+// The CRC-32 of PNG chunks, for tests that damage a file and mend its checksum.
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size);
+
 std::vector<std::uint8_t> ReadBytes(const fs::path& path);
 void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes);
 
