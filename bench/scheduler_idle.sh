@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Resident memory and CPU time of the idle scheduler.
 #
 # Starts the real Vistrel_Scheduler on Xvfb (1920x1080) with the trayer tray,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # vistrel_add_extender(<target> KIND <Read|Middle|View|Scheduler> NAME <file name> SOURCES ...
 #                      [OUTPUT_DIRECTORY <dir>] [NO_INSTALL])
 #

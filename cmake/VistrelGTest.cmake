@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # GoogleTest: the system's package natively; built from the sources Debian
 # installs (/usr/src/googletest) when cross-building for Windows.
 if(CMAKE_CROSSCOMPILING)

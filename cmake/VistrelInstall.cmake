@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # vistrel_install_program(<target>)
 #
 # Installs a program beside the extender folders (lib/vistrel/, as in the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack -G DEB` in the build folder makes vistrel_<version>_<arch>.deb of
 # everything `cmake --install` puts in place, for the prefix /usr: programs
 # and extenders in /usr/lib/vistrel, links in /usr/bin, the scheduler's login

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings every target of ours gets; errors on GCC so they cannot pile up.
 function(vistrel_warnings target)
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")

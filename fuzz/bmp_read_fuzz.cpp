@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz entry point of the bitmap reader: any bytes as a file, then what the
 // viewer does with a read image (expanding for a display, widening, both
 // scaling modes). Built for libFuzzer with clang, and replayed over the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the list-file reader: any bytes either load completely or fail with
 // a status, never reading outside the input or allocating what it merely
 // claims; a list that loads writes back to bytes that load to the same list,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz entry point of the photograph reader: any bytes as a file, read by
 // whichever decoder their signature picks, with a viewer's answer steered by
 // the input's last bytes (so that the shrinking paths are fuzzed too), then

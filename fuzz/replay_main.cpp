@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the fuzz entry point once over every file below the given folders:
 // the corpus as a plain test where libFuzzer is not available. Exits 77
 // (skipped) when none of the folders exists.

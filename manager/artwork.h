@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list manager's pictures, drawn at start-up: the ten toolbar images
 // (16 x 15 each), the program's icon and icon 138 of Scheduler Options.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Drives" of the folder tree on a Linux desktop: the mounted file
 // systems a user would browse (the root, the home folder's volume, disks and
 // removable media mounted below /media, /run/media or /mnt), never the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list manager's command line, read the framework's way: options start
 // with "-", and the first other argument names a list file to open.
 // A second start hands the list it names to the running copy.

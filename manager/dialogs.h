@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list manager's dialogs: Scheduler Options (135), Set Priority (134),
 // Extender Info (132) and the About box (100).
 #pragma once

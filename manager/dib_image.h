@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DIBs for drawing: every form a reader hands out (uncompressed 1-, 4-, 8-,
 // 24- and 32-bit images and run-length coded 4- and 8-bit ones) as 24-bit
 // pixels, through the dib library's expansion (ExpandDIBTo24), and those as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "extender_icons.h"
 
 #include "vistrel/core/extender_calls.h"

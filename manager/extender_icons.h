@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small pictures extenders hand out (their optional GetIcon export), as
 // pixmaps: one per block of an entry's chain in the list, and icon 100 in
 // the Extender Info dialog.

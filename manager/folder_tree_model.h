@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder tree's items: the "Extenders" root, the "Drives" root with the
 // mounted volumes below it, and the desktop folder, each folder read only
 // when it is expanded (and read again at every expansion, so files added in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands the main frame carries out.
 #include "dialogs.h"
 #include "image_list_view.h"

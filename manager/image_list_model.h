@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image list as a table model for the list view: it reads the texts
 // straight from the document's CWallpaperList (keeping no copy of them) and
 // follows the list's changes through the list's observer calls.

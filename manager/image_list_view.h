@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image list view: CListViewEx draws the rows itself (a selected row is
 // highlighted across the whole pane, and only while the list has the
 // keyboard focus; the file cell ends with one icon per block of the entry's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CImageTreeCtrl: the program's folder tree control. It shows the folder
 // tree's items, reads a folder each time it is expanded, pops up the
 // context menus "StubMenu", "Directory" and "File" (and "Extenders" for an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs' integer fields: an edit with an up-down control beside it,
 // and the validation that keeps a dialog open with the offending field
 // selected ("Please enter an integer.", "Please enter an integer between

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "left_view.h"
 
 #include "image_tree_ctrl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CLeftView: the upper left pane, home of the folder tree (CImageTreeCtrl),
 // which fills it. It answers the frame's questions about the selected tree
 // item and carries out "Expand/Collapse" (32006).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vistrel: the list manager. Takes an optional list file to open; without
 // one it opens the list used last. Every start also starts the scheduler.
 #include "texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMainFrame: the list manager's window. It lays out the panes (the folder
 // tree above the preview on the left, the image list on the right), carries
 // the menu, the toolbar and the scheduling bar at the top and the status bar

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menus: the context menus of menu 131, the merge rule that puts a popup
 // into another, and the list's context menu made of the extenders' commands
 // and the "ListView" popup.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inserting a dropped or chosen path: a file by itself, a folder with every
 // file below it that a reader claims, through the Recursive Insert dialog
 // (its walk on a worker thread, live counters, Cancel).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading preview pictures on a thread of their own, so that a large picture
 // never freezes the window while its reader works.
 //

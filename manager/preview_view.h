@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CVistrelPreviewView: the lower left pane that previews the image last
 // clicked in the folder tree or the image list. Without a picture it shows
 // "Preview Pane" and "Click here for a preview", each line centred.

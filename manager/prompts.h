@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The questions the list manager asks its user about documents: whether to
 // save, which file, and what to do when the file changed on disk. Tests
 // give their own answers.

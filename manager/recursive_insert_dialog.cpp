@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "recursive_insert_dialog.h"
 
 #include "resource_ids.h"

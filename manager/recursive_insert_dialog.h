@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Recursive Insert file" dialog (133): inserting a whole folder tree.
 //
 // The folder is walked on a worker thread (depth first, hidden entries

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list manager's numeric identifiers: the document template, menus,
 // dialogs, controls, commands, strings, icons and the preview timer. Widgets
 // carry their control id as their objectName and every command (QAction)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every fixed text of the list manager, in one table: string resources,
 // menu items and buttons by their number, and the captions and labels of
 // the window and the dialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list manager's application object: start-up in its fixed order (the
 // single-instance guard, settings and the recent-file list, the extenders,
 // the list's context menu, the document, the command line, the main window,

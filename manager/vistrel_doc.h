@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list manager's document: one image list, the file it came from, and
 // whether it changed since it was read or saved.
 //

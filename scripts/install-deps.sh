@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Vistrel needs on Debian 12.
 #   install-deps.sh          to build and run the programs
 #   install-deps.sh --tests  also what every test leg needs (Windows

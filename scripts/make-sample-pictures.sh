@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes a few small 24-bit bitmap files (colour gradients) into a folder.
 set -euo pipefail
 folder=$1

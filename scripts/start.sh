@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Vistrel needs, builds it, and starts it.
 #
 # On a desktop this starts the list manager, Vistrel, which starts the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the tests need, builds every configuration and runs every test:
 #   1. GCC, with the GUI
 #   2. GCC with AddressSanitizer and UndefinedBehaviorSanitizer

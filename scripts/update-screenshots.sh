@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the list manager's test on a virtual X display, which writes the
 # README's screenshots into the build folder, and copies them into docs/.
 #   scripts/update-screenshots.sh [BUILD_FOLDER]   (default: build)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List benchmarks: inserting with duplicates refused must not search every
 // row (10 times the paths should take about 10 times as long), and saving and
 // loading a large list should cost little more than copying its bytes.

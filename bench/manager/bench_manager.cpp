@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List manager benchmark: how long from the start of the program to the
 // first painted list, and how long each page takes to paint while paging
 // from the top of the list to the bottom, with a list of 100,000 entries

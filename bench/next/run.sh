@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end wallpaper change: `vistrelctl next` on a list of one 6000 x 4000
 # 24-bit bitmap in Proportioned Fit, on a 1920 x 1080 Xvfb with the bare X11
 # backend, against the same picture through `vips thumbnail` and

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A wallpaper change to a photograph, whole process, against the tools people
 # use instead: a 6000 x 4000 JPEG at quality 90 shown proportioned on a
 # 1920 x 1080 Xvfb with the bare X11 backend (`vistrelctl next` against

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preview benchmark: the time from a click into the preview pane to the
 // picture painted in it, for a 6000 x 4000 24-bit bitmap file (72 MB), and
 // the longest the window's event loop stood still meanwhile. The reference

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scaling benchmark: a large 24-bit BMP to wallpaper sizes by area averaging.
 //
 //   vistrel_bench_scale [image.bmp]            timings of each step, best of 5

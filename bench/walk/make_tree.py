@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the walk benchmark's tree: a photo collection of FILES empty files in
 FOLDERS folders (the top folder included), BITMAPS of them bitmaps by name
 (".bmp" and ".bitmap" in mixed letter case), the rest other files, with some

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Adding a folder tree to a list, whole process, against `find TREE -type f`
 # over the same tree: `vistrelctl add` on an empty list (the first add, which
 # loads, walks, inserts 52,000 entries and saves durably) and again on the

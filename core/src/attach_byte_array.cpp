@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/core/attach_byte_array.h"
 
 #include "vistrel/platform/global_memory.h"

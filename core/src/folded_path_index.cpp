@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/core/folded_path_index.h"
 
 #include "vistrel/platform/ascii_fold.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/core/list_archive.h"
 
 #include "vistrel/core/param_block.h"

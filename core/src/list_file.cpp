@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/core/list_file.h"
 
 #include "vistrel/core/list_archive.h"

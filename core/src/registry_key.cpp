@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/core/registry_key.h"
 
 #include "vistrel/platform/settings_store.h"

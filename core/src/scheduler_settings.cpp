@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/core/scheduler_settings.h"
 
 #include "vistrel/core/registry_key.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/core/wallpaper_list.h"
 
 #include "vistrel/core/crt_random.h"

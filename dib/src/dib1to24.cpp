@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 1 bit to 24 bits by way of 4 and 8 bits; each step's message stands when
 // it fails, and the intermediates never outlive the call.
 #include "last_error.h"

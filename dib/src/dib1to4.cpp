@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 1 bit to 4 bits: every pixel becomes a nibble holding its index 0 or 1, so
 // the palette stays valid and the next step (4 to 8 bits) can take over.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 4 bits to 24 bits by way of 8 bits.
 #include "last_error.h"
 #include "vistrel/dib/convert.h"

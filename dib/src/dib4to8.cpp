@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 4 bits to 8 bits: one byte per pixel, palette copied, so that 8-bit lookup
 // can finish the widening to 24 bits.
 #include <algorithm>

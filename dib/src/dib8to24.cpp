@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 8 bits to 24 bits: each index is replaced by its colour-table entry.
 #include <cstring>
 

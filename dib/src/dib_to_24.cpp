@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The composition's entry point: whatever the reader produced, palette images
 // are widened to 24 bits; other depths go on unchanged and ScaleDIB decides
 // whether it can use them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding every pixel form a reader hands over into 24-bit rows. The run-
 // length codes follow the Windows bitmap rules: pairs of (count, index),
 // escapes 0 (end of line), 1 (end of picture), 2 (delta right and up) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The depth of a DIB, which decides how an image is widened for composition.
 #include "last_error.h"
 #include "vistrel/dib/convert.h"

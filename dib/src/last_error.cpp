@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One text per thread, like errno: the list manager converts preview pictures
 // on a worker thread while its window may convert others, and every caller
 // reads the message on the thread whose call failed. The longest message is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The library's last error text, shared by the conversions and WriteDIB.
 #pragma once
 

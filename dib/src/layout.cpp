@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and checking the DIB layout. Every routine of the library goes
 // through DescribeDIB before it touches pixels, so a header that promises more
 // than its block holds is refused in one place.

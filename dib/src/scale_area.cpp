@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Area averaging: a separable resampler. Each source row is resampled
 // horizontally (box filter when the width shrinks, interpolation when it
 // grows) and rows are then combined vertically the same two ways.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ScaleDIB: the checks, the new image and the choice of mode. The modes
 // themselves live in scale_nearest.cpp and scale_area.cpp.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces of ScaleDIB: the checked job description and the two modes.
 #pragma once
 

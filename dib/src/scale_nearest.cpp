@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nearest pixel: the preview pane's quick mode. Column byte offsets and row
 // numbers are worked out once, so the inner loop is a lookup and a copy.
 #include <algorithm>

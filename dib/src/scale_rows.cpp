@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two horizontal resamplers of the area-averaging mode.
 //
 // Both depend on the row only through its pixel values: which pixels meet in

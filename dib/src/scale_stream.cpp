@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The area-averaging resampler fed row by row (vistrel/dib/scale_stream.h).
 //
 // It runs the same plan and the same arithmetic as scale_area.cpp, in the

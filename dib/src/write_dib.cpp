@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wallpaper file: a file header in front of the DIB block exactly as it
 // is in memory, so what is installed is what was composed.
 #include <fstream>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the program icon vistrel.svg into the PNGs next to it
 # (vistrel-<size>.png), which are kept in the repository so that building
 # needs no SVG renderer. Needs rsvg-convert (Debian: librsvg2-bin).

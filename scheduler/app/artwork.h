@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scheduler's pictures, drawn at start-up: the four tray icons by
 // resource id and the start-up picture.
 #pragma once

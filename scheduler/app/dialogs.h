@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scheduler's two small dialogs: the About box (100) and the
 // placeholder behind "More Options..." (130).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vistrel_Scheduler: changes the wallpaper from the current image list and
 // lives in the notification area. It takes no arguments.
 //

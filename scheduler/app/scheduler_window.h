@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scheduler window (dialog 102): the program's main window. It shows the
 // start-up picture, hides, and from then on only wires the three timers, the
 // hidden buttons and the tray menu to the change cycle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSystemTray: the scheduler's notification-area icon, its tooltip and its
 // menu 129. Set icon and set tooltip take resource ids and are kept while the
 // icon is hidden, so that the next show brings back the current status.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What kind of notification area the desktop offers. StatusNotifier hosts
 // keep an application's icon across a panel restart by themselves; an XEmbed
 // tray (the older X11 protocol) forgets it, so the scheduler has to add its

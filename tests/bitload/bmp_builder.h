@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bitmap files made in memory for the reader's tests.
 #pragma once
 

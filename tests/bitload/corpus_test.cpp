@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The BMP Suite: good, questionable and bad files from the public test suite,
 // with decodes by two independent decoders, kept in tests/data/bmpsuite (or
 // wherever VISTREL_CORPUS_DIR points); skipped when it is absent.

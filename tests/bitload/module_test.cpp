@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bitload as the programs see it: the real module, loaded by absolute path,
 // its operations looked up by name.
 #include <gtest/gtest.h>

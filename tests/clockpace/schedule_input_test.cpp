@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the "Time Scheduling" dialog accepts on OK, in every build.
 #include "schedule_input.h"
 

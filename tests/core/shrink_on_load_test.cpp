@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shrink-on-load between the list and its extenders: readAtLeast and
 // NeededSize are used only when the entry's reader and viewer both have
 // them; every other pair reads as before.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programs' fixed-text tables: lookups by number and the check that no
 // number is filed twice.
 #include "vistrel/core/text_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small DIBs made by hand for the tests of the bitmap routines.
 #pragma once
 

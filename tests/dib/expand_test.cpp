@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Expanding what a reader hands over into 24-bit pixels for a display: the
 // run-length codes by hand, hostile codes that must stay inside the picture,
 // and the plain forms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ScaleDIB works out per call which pixels and rows meet where, and shares
 // rows out among threads. This checks it against a plain pixel-by-pixel
 // transcription of the area-averaging rules (with the rule that the last

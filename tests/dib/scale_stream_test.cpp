@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The row-by-row scaler must give ScaleDIB's bytes exactly, whatever the
 // sizes, and rows that never come must count as black rows of the picture.
 #include <gtest/gtest.h>

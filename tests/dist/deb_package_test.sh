@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack -G DEB` makes a package that installs everything a desktop needs:
 # programs, extenders and their dialogs, the links, the login entry, the
 # menu entry, the file type and the icons; with sensible metadata.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop files as shipped: both menu entries pass desktop-file-validate,
 # and once the file type is known to shared-mime-info (in a private data
 # folder), xdg-mime names it for a ".vist" file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the fake extenders: a default block of a given size and ID.
 #pragma once
 

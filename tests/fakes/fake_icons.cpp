@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Extenders with pictures (the GetIcon export), of the type "picture", so
 // that lists can mix them with the "image" fakes. Built twice: as a reader
 // of ".pic" files (icon 100, green) and, with FAKE_ICON_VIEWER, as a viewer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A middle extender: only a block and a menu.
 #include "fake_block.h"
 #include "vistrel_extender.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A library that names itself and offers nothing else.
 #include "vistrel_extender.h"
 

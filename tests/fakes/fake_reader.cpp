@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A reader of ".bmp" and ".bitmap" files whose "image" is the path's text.
 // A path containing "unreadable" cannot be read.
 #include "fake_block.h"

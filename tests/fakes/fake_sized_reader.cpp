@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A reader of ".sized" files that takes part in shrink-on-load. Its "image"
 // is a text saying how it was read: "read PATH", or "readAtLeast WxH ->
 // FLAGS WxH BACKGROUND" with the picture size it announced (taken from the

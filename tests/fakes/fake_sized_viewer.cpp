@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A viewer of "image" that takes part in shrink-on-load: NeededSize answers
 // half the picture's size over the background 0x123456, or (with a block
 // whose word at offset 44 is 1) that the picture is shown as it is. Its show

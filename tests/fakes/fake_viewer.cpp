@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A viewer of "image" that remembers what it showed. A block whose word at
 // offset 44 is 0xBAD refuses to show.
 #include "fake_block.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message boxes both programs show: the style's icon and buttons, the
 // caption and text as given, and the button the user chose as the answer.
 #include "vistrel/gui/qt_message_sink.h"

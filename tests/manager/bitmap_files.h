@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small Windows bitmap files for the list manager's tests, written byte by
 // byte so the tests depend on no image tool.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list commands of the main frame: their selection rules, what they
 // write, the update rules, the preview delay and dropped folders.
 #include "manager_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option dialogs: Scheduler Options on stored and missing settings, and
 // Extender Info with and without the extender's own icon.
 #include "manager_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DIBs drawn as images: every depth the readers hand out, run-length coded
 // pixels with their escapes, and damaged blocks that must give nothing
 // rather than a read outside them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's rules for the user's files: asking to save a changed list,
 // never writing a list that failed to load over its file, atomic saves, and
 // a list file the scheduler wrote since it was read.

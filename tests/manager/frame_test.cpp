@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame as the user meets it: menu 128 with its texts and keys, the
 // toolbar in its order, the scheduling bar and the panes with their ids;
 // and the pictures extenders hand out, however they are made.

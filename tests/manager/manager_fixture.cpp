@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager_fixture.h"
 
 #include "image_list_view.h"

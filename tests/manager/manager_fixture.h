@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the list manager's widget tests share: a private home (settings,
 // data and runtime folders of its own, so the single-instance guard and the
 // recent-file list are the test's), a program directory with chosen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading previews on the loader's thread: a file through the first reader
 // that claims it, an entry through its chain, only the newest request's
 // picture, one reader call at a time, and a window that keeps running while

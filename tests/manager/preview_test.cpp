@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview pane in the running window: armed by the tree and the list,
 // loaded by the delay timer or a click into it, drawn filling the pane.
 #include "image_list_view.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Recursive Insert dialog: its counters, duplicates, hidden folders, and
 // a stop asked for by Cancel, Escape or the close box, which never ends the
 // dialog before the walk has.

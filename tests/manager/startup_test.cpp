@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up in its order, the command line, the last list, the scheduler's
 // start, the context menu the extenders contribute to, the About box, the
 // web pages, and a second start that hands its list to the running copy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list manager started with the shipped bitmap reader as its only
 // reader, the fake viewer of its type and the shipped scheduler, and with a
 // desktop folder of the test's own: what the folder tree and preview tests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder tree as the user meets it: its roots, a folder's claimed files,
 // fresh contents at each expansion, double-click inserts, the context menus
 // and their commands, and the drives a Linux user would browse.

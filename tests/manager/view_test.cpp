@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image list as the user sees it: each row's extender icons at the end
 // of its file cell, the highlight that needs the focus, and the cut path.
 #include "manager_fixture.h"

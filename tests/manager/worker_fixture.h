@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the tests of the list manager's worker threads share: a registry with
 // the shipped bitmap reader, the fake viewer of its type and the shipped
 // scheduler, loaded by the real loader from a program directory of their

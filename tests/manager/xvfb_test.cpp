@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real list manager on a real X server: Vistrel started with a list of
 // a few bitmaps shows them with their icons and starts the real scheduler,
 // whose tray menu opens from its docked icon. The screenshots are written

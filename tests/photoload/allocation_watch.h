@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The largest single allocation a piece of code makes: malloc, calloc,
 // realloc and mmap are wrapped in the test program (glibc lets a program
 // replace them and still reach its own through __libc_malloc and friends).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colours: a picture with a wide-gamut profile comes out as the sRGB one
 // does. Alpha: transparent parts lie over black, or over the background the
 // viewer asks for. Animations: the first frame.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every format, in its common variants, decodes like an independent decoder:
 // ImageMagick (vips for JPEG XL, which this ImageMagick does not read).
 // Lossless files exactly; lossy ones within what two decoders' arithmetic

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Damaged and truncated files: every cut and every damage gives a clear
 // error or the part that decoded, never a crash or a read outside a buffer
 // (the sanitizer builds run these too).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture over the pixel limit is refused before any pixel memory is
 // allocated: files whose headers claim 60000 x 60000 pixels (3.6 billion)
 // are read while every allocation is watched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photographs through a whole wallpaper change on a real X server: the real
 // vistrelctl loads the real Photoload and Picshow, which shrink the JPEG on
 // load for Proportioned Fit and lay a transparent PNG over the desktop colour

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eight EXIF orientations of one picture all come out the same way up:
 // from JPEG (EXIF block in APP1), PNG (eXIf chunk), WebP (EXIF chunk) and
 // TIFF (its Orientation tag). Each file holds the picture turned the

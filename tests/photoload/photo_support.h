@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the reader's tests share: pictures made by ImageMagick (or vips) at
 // test time, reference decodes by ImageMagick, and comparisons.
 #pragma once

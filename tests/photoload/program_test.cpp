@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photoload as the programs meet it: the module through the real loader,
 // and vistrelctl adding, composing and describing pictures with it.
 #include "photo_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shrink-on-load: the reader asks once, with the picture's size as shown,
 // and decodes at the smallest cheap size still at least as large as the
 // answer, in the library and through the real Picshow.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures kept in tests/data/photo, with ImageMagick's decodes beside
 // them: the same checks on every platform, the Windows build (its imaging
 // component, under Wine) included, where no picture can be made at test time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The composition of each mode against pictures computed here. Sizes are
 // chosen so that every resampling is an exact integer shrink, whose area
 // average is a plain block mean.

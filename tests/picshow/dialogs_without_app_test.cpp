@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The extenders' dialogs in a process that has Qt but cannot show a window:
 // no application, an application without widgets, or a call from another
 // thread. Each call refuses cleanly and leaves the block as it was; none may

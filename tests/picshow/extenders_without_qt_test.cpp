@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vistrelctl and the scheduler load the extenders too: loading them, and even
 // asking for their dialogs, must not bring Qt into a process that has none
 // (it would cost vistrelctl several times its start-up).

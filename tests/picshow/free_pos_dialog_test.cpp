@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Free Pos..." dialog as the list manager opens it: RunCommand 4 of the
 // real Picshow, loaded by the real loader from the build tree, which finds
 // its dialog companion there. Qt's offscreen platform, no X server.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Free Pos dialog's rules that need no window, in every build.
 #include "free_pos_edit.h"
 #include "viewer_block.h"

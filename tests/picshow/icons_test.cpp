@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The extenders' pictures as the list manager gets them: GetIcon of the real
 // modules, loaded by the real loader from the build tree.
 #include "test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Picshow module as the programs see it: loaded by the real loader from
 // a program directory, every operation bound by name.
 #include "environment.h" // shared test support

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The size Picshow tells a shrinking reader must be the size its composition
 // scales to, mode by mode; and the module's NeededSize export says it.
 #include "compose.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole wallpaper change on a real X server: the real vistrelctl loads the
 // real reader and viewer, changes the wallpaper twice, and the root window
 // must show the expected composition pixel for pixel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures for the viewer's tests: plain pixel grids, made into DIBs and
 // bitmap files, and the expected compositions computed here, independently
 // of the code under test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vistrelctl's scale and compose, run on files with the shipped reader and
 // viewer code.
 #include "cli.h"

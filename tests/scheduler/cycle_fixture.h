@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The change cycle with the real core, fake extenders, a private settings
 // store, list files in a temporary folder, a host that records instead of
 // waiting, and files that can be made busy or full on demand.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A few thousand accelerated polls, saves and changes while another thread
 // keeps replacing the list file and moving its last-write time, as a list
 // manager saving again and again would. Meant to run under ASan/LSan too:

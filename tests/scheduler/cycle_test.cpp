@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The change cycle's rules, driven directly: no timers, no waiting.
 #include "cycle_fixture.h"
 

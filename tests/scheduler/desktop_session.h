@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real X desktop for the scheduler's end-to-end tests: Xvfb, the trayer
 // XEmbed tray, a private home with its own settings, and helpers that look
 // at the screen the way a user would (the root window's pixels, the docked

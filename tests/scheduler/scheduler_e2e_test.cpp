@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real Vistrel_Scheduler on a real X server with a real XEmbed tray
 // (trayer), the real reader and viewer, and the x11 wallpaper backend: what
 // a user sees on the screen and does with the mouse.

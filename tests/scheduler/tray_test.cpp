@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray icon's menu, status and mouse handling
 // on Qt's offscreen platform.
 #include "artwork.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Environment variables set for a scope.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Driving a modal dialog that code under test opens and runs itself (an
 // extender's RunCommand or Setup): the test's checks run inside the dialog's
 // own event loop.

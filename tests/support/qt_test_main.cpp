@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main of the widget tests: they own their application for the whole
 // run, on Qt's offscreen platform (no X server); it must go before the
 // program's static objects do, so it lives in main. Linked as an object

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Waiting in widget tests for what the program does on its own time (a
 // worker's result, a timer, a dialog showing) without fixed sleeps: the
 // condition is checked between rounds of event handling, so a busy machine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the tests share: temporary folders, a program directory with chosen
 // extenders, a message recorder and a private settings store.
 #pragma once

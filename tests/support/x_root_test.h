@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fixture for tests that look at the root window of a real X server: one
 // Xvfb per test suite (a display it picks itself, -noreset so retained root
 // pixmaps survive their clients), a connection per test, X errors counted

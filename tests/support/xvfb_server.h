@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real X server for tests: Xvfb on a display number it picks itself.
 #pragma once
 

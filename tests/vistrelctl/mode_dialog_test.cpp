@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vistrelctl mode with a command that opens the viewer's dialog: there is no
 // window to show it in, so the command is refused and the list stays as it was.
 #include "shipped_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vistrelctl run in-process on the build tree's own extenders (Bitload,
 // Picshow, Clockpace) rather than the fakes: for the commands whose meaning
 // comes from the shipped viewer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's command template, and file names written into the desktops'
 // little languages.
 #include "command_words.h"

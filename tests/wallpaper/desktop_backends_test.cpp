@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop backends against stand-ins for the desktops' tools: the
 // stand-ins record every call, so the tests see exactly which programs ran
 // with which arguments.

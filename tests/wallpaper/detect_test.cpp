@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which backend a session gets: from its environment, and from the settings.
 #include "vistrel/wallpaper/installer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the wallpaper bitmap file: what the viewer writes is read exactly,
 // anything else is refused without reading past the data.
 #include "vistrel/wallpaper/picture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screen geometry the composition gets when the platform says nothing,
 // and how the settings override it.
 #include "vistrel/wallpaper/screen.h"

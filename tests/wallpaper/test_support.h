@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the wallpaper tests: temporary folders, environment
 // changes undone at the end, and bitmap files made on the spot.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows backend through the real system calls (under Wine in CI).
 #ifdef _WIN32
 

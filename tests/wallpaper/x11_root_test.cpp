@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bare-X11 backend and the X11 geometry against a real X server: Xvfb,
 // started for these tests on a display number it picks itself.
 #include "vistrel/wallpaper/installer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the reader's bytes come from. Files are opened by UTF-8 path through
 // std::filesystem, which opens wide paths on Windows.
 #include <cstring>

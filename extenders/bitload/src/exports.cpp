@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bitload, the reader extender for Windows bitmap files: the operations the
 // programs look up by name. Everything here is plain data; the reading lives
 // in the reader library so that tools can use it without loading the module.

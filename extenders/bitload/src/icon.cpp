@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bitmap file: a page with a folded corner holding a small photo (sky, sun,
 // hills) above a line of text.
 #include "icon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bitload's own picture (resource 100), shown in the list for every entry's
 // reader block and in the list manager's extender information.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ReadDIB: the header step, then the block grown for the pixels, then the
 // pixel step. Every failure releases what was allocated; the file is closed
 // when its source goes out of scope.

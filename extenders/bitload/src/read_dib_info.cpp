@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The header step: file header, information header, colour table, and where
 // and how the pixels lie. The header is trusted for nothing: every size is
 // computed in 64 bits and checked, the colour table never has more entries

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pixel step: the file's pixel bytes into the DIB's pixel area, which the
 // header step sized. Bytes the file does not hold stay zero.
 #include <bit>

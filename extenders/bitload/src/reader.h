@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader's inner parts: where bytes come from, and what the header step
 // hands to the pixel step.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clockpace, the scheduler extender: change the wallpaper every so many hours
 // and minutes.
 #include "interval_rule.h"

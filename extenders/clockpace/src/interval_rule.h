@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interval rule: change the wallpaper every H hours and M minutes,
 // counting from the poll at which the last change was found due. Everything
 // it remembers lives in the list's scheduler block:

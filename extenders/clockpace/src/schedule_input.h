@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the "Time Scheduling" dialog accepts on OK: the two fields as typed,
 // checked the way the dialog reports them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Time Scheduling" dialog that edits the interval's hours and minutes.
 #pragma once
 

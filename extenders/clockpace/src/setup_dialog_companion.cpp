@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // With the GUI, the "Time Scheduling" dialog lives in the companion
 // Clockpace_Dialogs; this side hands it the block's hours and minutes and
 // writes them back on OK. Where no dialog can be shown (a program without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds without a GUI have no dialog: the schedule stays as it is.
 #include "setup_dialog.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clockpace_Dialogs: the "Time Scheduling" dialog (2001), which sets how many
 // hours and minutes pass between two wallpaper changes.
 #include "schedule_input.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * What the "Time Scheduling" dialog edits: the hours and minutes of the
  * interval. Clockpace reads them from the block, its dialog companion lets

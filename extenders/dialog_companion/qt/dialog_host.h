@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every dialog companion does around its dialogs: refuse cleanly where
 // no dialog can be shown, find an owner window, name the controls by id, and
 // show its messages through the program's message sink.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/icon_art/icon_art.h"
 
 #include "vistrel/dib/dib.h"

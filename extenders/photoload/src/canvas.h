@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture being built: every decoder hands its rows to a Canvas (the
 // PictureSink of picture_sink.h), which checks the size, allocates the DIB,
 // converts the colours to sRGB, lays transparent pixels over the background

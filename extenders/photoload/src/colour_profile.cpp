@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Embedded colour profiles to sRGB with Little CMS. A picture without a
 // profile is taken to be sRGB already; so is one whose profile says it is
 // sRGB (its description names it), which saves the conversion for the many

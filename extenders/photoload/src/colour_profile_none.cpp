@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds without Little CMS show every picture as if it were sRGB.
 #include "canvas.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF with giflib: the first frame, line by line (giflib's whole-file reader
 // would hold every frame of an animation), placed on the logical screen; the
 // rest of the screen and the frame's transparent colour are transparent.

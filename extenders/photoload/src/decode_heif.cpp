@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HEIF, HEIC and AVIF with libheif (HEVC through libde265, AV1 through
 // dav1d or libaom). libheif applies the file's rotation, mirroring and
 // cropping itself, as the format wants, so the canvas turns nothing. It cannot

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG with libjpeg-turbo. Its DCT scaling decodes at 1/8 to 8/8 of the
 // size; of those, 1/8, 2/8, 3/8 and 4/8 are cheaper than the full size (the
 // others use slower transforms and save next to nothing), so the smallest of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG XL with libjxl, on its thread pool. libjxl applies the picture's
 // orientation itself, and for pictures stored in its own colour space (XYB)
 // it is asked for sRGB directly; any other colour space comes with a profile

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG with libspng: every colour type and depth to 8-bit RGB, or RGBA when
 // the picture has alpha or a transparent colour. Rows are decoded straight
 // into the picture; an interlaced file is gathered in a buffer first, since

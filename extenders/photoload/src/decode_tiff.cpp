@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF with libtiff: the first image of the file through libtiff's RGBA
 // interface, which knows every photometric interpretation, depth and
 // compression the library was built with. It is read in bands of strips or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WebP with libwebp, its container read by libwebp's demuxer: the first frame
 // of an animation, the ICC and EXIF chunks of an extended file. A still
 // picture is scaled by the decoder itself to the least size the viewer needs

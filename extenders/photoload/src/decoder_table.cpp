@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which decoder reads which format. The reader library links every decoder
 // it was built with. The Photoload module links the light ones (JPEG, PNG,
 // WebP, GIF) and keeps the heavy ones (TIFF, and HEIF and JPEG XL with their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One function per format, each on its decoder library. Each reads the
 // file's bytes into the canvas; false (with the canvas's error set) when no
 // picture came out. A decoder may stop early and still return true: the part

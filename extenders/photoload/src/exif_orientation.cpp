@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read with libexif, which knows the byte orders and the IFD structure and
 // checks every offset against the block.
 #include "exif_orientation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orientation tag of an EXIF block: how the stored pixels are turned
 // for showing (1 as stored ... 8, the EXIF values).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds without libexif show every picture as stored.
 #include "exif_orientation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photoload, the reader extender for photographs and the other pictures
 // people have: the operations the programs look up by name. The reading
 // lives in the reader library (vistrel/photoload/read_photo.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one export of a decoder library the Photoload module loads on demand
 // (decoder_table.cpp): PHOTOLOAD_HELPER_DECODER names the decoder function.
 #include "decoders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader's last error text: one per library, as the contract has it.
 #include <string>
 

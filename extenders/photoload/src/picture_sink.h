@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a decoder puts the picture it decodes: the canvas (canvas.h). An
 // interface of its own, so that decoders built into separate libraries (see
 // decoder_table.cpp) call the canvas of the module that loaded them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading with the decoder libraries: the file into memory, its format by
 // signature, the format's decoder onto a canvas.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the platform's reading code shares with the rest of the library.
 #pragma once
 

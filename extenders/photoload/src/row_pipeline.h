@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rows handed from the decoder's thread to a second one as they are
 // decoded, so that what is done with them (the canvas converts and scales
 // them) runs on another core while the decoder goes on. The rows pass in

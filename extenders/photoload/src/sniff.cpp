@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formats are told by their signatures, so a file named for one format but
 // holding another still reads, and no decoder sees bytes not meant for it.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five modes. Tile and Center hand the reader's image on as it is; the
 // fits widen it to 24 bits and resample it; Free Pos draws it on a canvas.
 #include "compose.h"

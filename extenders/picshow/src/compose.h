@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The composition: turns the image a reader produced into the wallpaper
 // picture for one screen, by the viewer block's mode. Plain data work on DIBs;
 // nothing here touches the desktop, so vistrelctl and the tests use exactly

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The composition's steps on DIBs, each returning a new block (or null with
 // the reason) and leaving its input alone.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picshow, the viewer extender: composes each image for the screen in one of
 // five modes, writes it as the wallpaper file and hands it to the desktop.
 #include "free_pos_dialog.h"

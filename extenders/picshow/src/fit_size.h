@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fit arithmetic: how large a picture becomes when it is fitted to the
 // screen or to the free rectangle. Kept in single precision where the stored
 // sizes of existing lists were computed that way, so a list shows the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Free Pos, variant 0: the image placed in the free rectangle of a canvas as
 // large as the work area, the rest in the desktop's background colour; the
 // desktop then tiles the canvas. Composed in DIB form directly: the canvas is

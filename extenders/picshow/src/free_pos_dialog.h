@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Free Pos..." dialog that edits the viewer block's free position.
 #pragma once
 

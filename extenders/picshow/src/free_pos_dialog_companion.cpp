@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // With the GUI, the "Free Pos..." dialog lives in the companion
 // Picshow_Dialogs; this side reads the block's fields for it and writes them
 // back on OK. Where no dialog can be shown (a program without windows, such

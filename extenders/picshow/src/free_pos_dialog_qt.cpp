@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picshow_Dialogs: the "Free Pos..." dialog (1001). The user draws the free
 // rectangle on a picture of the work area, or nudges it with the arrows, or
 // picks the centred-with-border or tiled-with-count variant.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "free_pos_edit.h"
 
 #include "viewer_block.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the "Free Pos..." dialog that need no window: what it shows
 // of a block, what OK writes, how far the arrows go and how a dragged
 // rectangle is brought inside the work area.

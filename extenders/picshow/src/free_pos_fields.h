@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * What the "Free Pos..." dialog edits, as plain fields: Picshow reads them
  * from the viewer block, its dialog companion lets the user change them, and

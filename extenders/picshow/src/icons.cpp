@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five mode pictures: a monitor whose screen shows how a photo (blue sky,
 // sun, green hills) fills it in that mode. The Tile picture repeats it, the
 // Center one puts it small on the dark desktop, Fit stretches it over the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picshow's small pictures: one per composition mode, shown in the list for
 // each entry's viewer block (its extender value names the mode's picture).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The size a block's mode scales a picture to, without scaling anything: what
 // a reader that shrinks on load asks the viewer (NeededSize in
 // vistrel_extender.h). It follows Compose step for step, so the two agree on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picshow's part of shrink-on-load: the size its modes scale a picture to,
 // and the desktop colour that lies around it.
 #include "needed_size.h"

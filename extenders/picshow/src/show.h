@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer's show: compose, write the wallpaper file, install it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer block: Picshow's parameter block, 72 bytes, kept in each image
 // entry's chain and in list files. Little-endian fields:
 //

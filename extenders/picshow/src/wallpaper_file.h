@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wallpaper file "VistrelImage.bmp" in the "Vistrel" folder of the
 // user's application-data folder, replaced whole at every change.
 #pragma once

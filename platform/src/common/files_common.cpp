@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File helpers that the standard library covers on every system.
 #include "vistrel/platform/files.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What folder listings share on every system: the name buffer, the order of
 // names and the switch tests use to examine every entry.
 #include "vistrel/platform/folder_listing.h"

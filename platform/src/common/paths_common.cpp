@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows command-line rule for the program's folder: a pure function,
 // so every platform builds and tests it.
 #include "vistrel/platform/paths.h"

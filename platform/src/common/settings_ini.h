@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text form of the settings store where there is no registry: sections
 // named by key paths, values typed as numbers ("dword:N") or texts ("...").
 // Key and value names compare without regard to letter case, as in the registry.

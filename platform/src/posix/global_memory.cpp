@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Global memory emulation on top of the C library's allocator.
 //
 // A fixed block is one allocation: a 16-byte header followed by the caller's

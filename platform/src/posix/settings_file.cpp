@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store as one file. Readers take the file as it stands (it is
 // only ever replaced whole); writers serialise through a lock file so that
 // the list manager and the scheduler writing at once both keep their values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Global memory on Windows: the system's own calls, so that blocks pass
 // between the programs and extender DLLs exactly as the system defines.
 #include "vistrel/platform/global_memory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running copy per program: a named mutex, as Windows programs do. The
 // running copy is brought forward by its window, found by the guard name as
 // its window class (the programs do that part; see AskHolderToRaise).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store in the registry under HKEY_CURRENT_USER, keys and value
 // names as the programs give them.
 #include "vistrel/platform/settings_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 inside the system, UTF-16 at the Windows API.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backends' constructors, each in the file of its own desktop.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's own command, for desktops without a backend of their own.
 #include "backends.h"
 #include "command_words.h"

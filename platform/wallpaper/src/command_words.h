@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turning the user's command template into an argument vector.
 #pragma once
 

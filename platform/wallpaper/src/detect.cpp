@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which desktop the session runs, from its environment, and the user's
 // override in the settings.
 #include "vistrel/wallpaper/installer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fresh file names for desktops that cache pictures by name: handed the same
 // name again they keep showing the old picture, so each change gets a copy
 // of the wallpaper file under a new name beside it, and older copies go.

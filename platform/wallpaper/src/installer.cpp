@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/wallpaper/installer.h"
 
 #include "backends.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small, strict reader for the uncompressed bitmap files the viewer writes.
 // Every offset is checked against the data before it is read.
 #include "vistrel/wallpaper/picture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a file name into the small languages the desktops' tools parse.
 #pragma once
 

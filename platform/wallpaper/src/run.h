@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running the desktop's own tools, always with an argument vector.
 #pragma once
 

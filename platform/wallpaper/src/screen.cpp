@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geometry the composition uses: the platform's, overridden value by
 // value from the settings, with a fixed fallback.
 #include "vistrel/wallpaper/screen.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/scheduler/change_cycle.h"
 
 #include "vistrel/core/extender_calls.h"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the small pictures the reader's tests keep in the repository (for
 # the builds that cannot make them at test time, such as the Windows one
 # under Wine), and their reference decodes by ImageMagick. Run by hand:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands on images: change the wallpaper now, and the viewer's composition
 // and scaling on their own, without a desktop.
 #include "cli.h"

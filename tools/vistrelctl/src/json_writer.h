@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Just enough JSON for `show --json`: strings escaped, everything else as is.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and saving list files for the commands: a list that failed to load
 // is never written back.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A growable byte array in fixed global memory that can adopt a buffer and
 // hand it back, so chains pass between the list's slots and the code that
 // edits them without copying.

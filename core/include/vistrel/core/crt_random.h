@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random pick's generator: the classic C runtime's linear congruential
 // generator, so that picks are the same on every platform.
 #pragma once

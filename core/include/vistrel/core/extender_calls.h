@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The extender operations, each bound by its exported name at the moment of
 // the call. A library without the export makes the call yield null, 0 or false.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running a viewer's or middle extender's menu command on entries: the
 // command changes the entry's block of that extender in place (a default
 // block is made first when the entry has none), and every further entry of

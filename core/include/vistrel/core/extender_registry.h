@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding, loading and looking up extenders.
 //
 // Extenders live in four folders below the program directory, one per kind,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The paths an image list holds, compared as the list compares File texts:
 // the whole text, letter case ignored.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the folder tree shows of one folder: its subfolders, then the files a
 // reader extender claims, each group sorted by name ignoring case (the order
 // Windows users saw), hidden entries never. Read afresh at every call, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Walking a folder tree to insert its files: depth first, each folder in the
 // order users see it, hidden entries skipped at every level, links to folders
 // not entered (so a walk always ends).

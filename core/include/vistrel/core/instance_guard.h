@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running copy of each program. The guard's name is the first line of
 // the program's document string followed by " Class": "Vistrel Class" for the
 // list manager, " Class" for the scheduler, which carries no such string; so

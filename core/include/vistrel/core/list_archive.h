@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The primitives list files are made of: little-endian 32-bit integers,
 // length-prefixed strings and raw byte runs. The reader never trusts a
 // length: one that claims more than the input still holds is an error, so

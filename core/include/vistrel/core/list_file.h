@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List files (".vist"): one image list with its random flag, scheduler block,
 // the five texts of every entry and every entry's chain.
 //

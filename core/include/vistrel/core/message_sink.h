@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every fixed message of the system goes through one sink: a message box in
 // the programs, a line on stderr in the command-line tool, a recorder in
 // tests. Extenders reach the same sink through the loader.

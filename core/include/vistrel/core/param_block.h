@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the common header of an extender's parameter block.
 //
 // Blocks are plain little-endian byte records (size, extender value, 30-byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An entry's chain of parameter blocks: a 32-bit block count, then the blocks
 // back to back (reader block, middle blocks, viewer block). Kept in fixed
 // global memory so the list can own chains as plain buffers.

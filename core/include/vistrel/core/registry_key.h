@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small key helper both programs use for their shared settings; one
 // object per operation, closed when it goes away.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings the two programs share: how often the scheduler checks for a
 // changed list and saves its counters, whether it is active, and which list
 // is the current one.

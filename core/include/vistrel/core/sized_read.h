@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a picture for the viewer that will show it: at the size the
 // viewer's mode needs, when both extenders take part in shrink-on-load
 // (readAtLeast and NeededSize, see vistrel_extender.h), else at full size.

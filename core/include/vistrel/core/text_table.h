@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fixed texts filed by number: each program keeps its own table of
 // (id, text) pairs, and looks its texts up with FindText.
 #pragma once

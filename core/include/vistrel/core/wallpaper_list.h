@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image list: rows of five texts ("File", "Type", "Total", "Priority",
 // "Shown"), one parameter chain per row, the list's scheduler block and its
 // random flag; the selection rule and the change of wallpaper through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Widening palette images to 24 bits so that they can be scaled and composed.
 //
 // Every routine takes a DIB handle, leaves it unchanged and returns a new DIB

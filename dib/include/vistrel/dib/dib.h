@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The packed device-independent bitmap (DIB): the one in-memory image form of
 // the system. A DIB is one movable global memory block holding
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any picture a reader hands over, as plain 24-bit pixels for a display that
 // draws them itself. Unlike DIBTo24, which composition relies on and which
 // refuses run-length data by design, this one decodes everything a reader

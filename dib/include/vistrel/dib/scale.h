@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resampling a 24-bit DIB to another size.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Area averaging of a picture whose rows arrive one at a time, top row
 // first, as a decoder makes them. The result is byte for byte what ScaleDIB
 // (kAreaAveraging) makes of the whole picture, but the picture is never held

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths cross every interface as UTF-8 text; this turns one into a path the
 // standard library opens correctly on every platform (wide on Windows).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Storing a DIB as a Windows bitmap file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF orientation of a JPEG file, read from its APP1 block directly:
 // for imaging components that do not show a JPEG file's EXIF block through
 // the frame's metadata (Wine's, for one). Every offset is checked against

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading on Windows with the Windows Imaging Component: the system's own
 // decoders (JPEG, PNG, GIF, TIFF everywhere; WebP, HEIF, AVIF and JPEG XL
 // where their codecs are installed). WIC decodes and, for a reduced read,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt programs' message sink: the system's fixed messages as modal
 // message boxes, with the icon and the buttons the style asks for.
 #pragma once

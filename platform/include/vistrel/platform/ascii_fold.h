@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Letter case folded eight bytes at a time, for comparing and hashing names
 // and paths without copying them. Only ASCII letters fold; every other byte
 // (UTF-8 sequences included) stays as it is, which is how the C library

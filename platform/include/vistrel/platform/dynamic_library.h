@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared libraries, loaded by absolute path only: a relative name would let
 // the current directory (or a search path) decide which code runs.
 #pragma once

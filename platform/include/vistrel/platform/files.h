@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files and folders as the system needs them: listings in a stable order,
 // last-write times, and whole-file replacement that never leaves a broken file.
 #pragma once

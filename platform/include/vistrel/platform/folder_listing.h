@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading one folder's entries fast, in the order users see them.
 //
 // Folder walks read thousands of folders, so a listing keeps every name of a

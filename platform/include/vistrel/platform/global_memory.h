@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Global memory: the blocks that cross the boundary between the programs and
 // the extenders. Either side may free what the other allocated, so every
 // module uses these calls and nothing else for such blocks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running copy per program and desktop session.
 //
 // Windows: a named mutex, as the original did. Elsewhere: an exclusive lock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where things live: the program directory, the per-user folders.
 #pragma once
 

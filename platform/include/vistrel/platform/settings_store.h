@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user settings store: the registry under HKEY_CURRENT_USER on
 // Windows; elsewhere one INI-style file, "$XDG_CONFIG_HOME/Vistrel/Vistrel.ini",
 // with the same keys, value names, types and defaults. Each key is a section

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktops that keep their wallpaper in their own settings: each is told
 // through its own tool, run with an argument vector.
 #include "../backends.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen geometry from the X server, background colour from the desktop.
 #include "vistrel/wallpaper/installer.h"
 #include "vistrel/wallpaper/screen.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bare X11: no desktop program draws the background, so we draw it ourselves.
 #include "../backends.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether a desktop program draws the desktop of an X11 session: such
 // programs show a window of type _NET_WM_WINDOW_TYPE_DESKTOP over the root.
 #pragma once

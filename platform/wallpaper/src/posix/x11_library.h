@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libX11 and libXrandr, loaded when first needed so that the library (and the
 // programs and extenders that link it) start without X installed or running.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Setting the root window's background the way X11 root setters agree on, so
 // that a later setter (ours or another) frees the pixmap this one leaves.
 #include "vistrel/wallpaper/x11_root.h"

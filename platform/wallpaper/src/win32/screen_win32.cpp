@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/wallpaper/screen.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 texts of the library to the UTF-16 the Windows calls take.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: the shell's Active Desktop object where it answers; otherwise the
 // style goes into the user's desktop settings, then the system loads the file
 // and tells every window that the wallpaper changed.

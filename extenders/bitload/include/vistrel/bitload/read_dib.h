@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap file reader: Windows BMP files into DIBs (vistrel/dib/dib.h).
 //
 // This is the reader extender's own code, usable without loading the module

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An extender's dialogs live in a companion library of their own, so that
 // the extender itself needs no GUI toolkit: vistrelctl and the scheduler load
 // the extenders without paying for Qt, and only a program that shows windows

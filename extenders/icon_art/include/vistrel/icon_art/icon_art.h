@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small pictures drawn as character art: 16 rows of 16 characters, each
 // character a colour of the picture's own palette. Extenders hand them out
 // through their GetIcon export as 32-bit DIBs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The photograph reader: JPEG, PNG, WebP, GIF, TIFF, HEIF/HEIC/AVIF and JPEG
 // XL files into DIBs (vistrel/dib/dib.h), by the well-kept decoder library of
 // each format (on Windows: the system's imaging component).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Making a picture file the desktop wallpaper: three steps (style, file,
 // apply) behind one interface, with one backend per desktop.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wallpaper picture as pixels: the viewer writes it as a Windows bitmap
 // file, the bare-X11 backend draws it itself.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The primary screen's geometry and the desktop's background colour, as the
 // wallpaper composition needs them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bare-X11 wallpaper: the picture drawn onto a pixmap that becomes the
 // root window's background, announced through _XROOTPMAP_ID and
 // ESETROOT_PMAP_ID so that terminals and compositors that read it find it.

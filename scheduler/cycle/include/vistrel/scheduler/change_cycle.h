@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scheduler's change cycle: keeps an image list in step with the list
 // file named by "File1", asks the list's scheduler extender at every poll
 // whether a change is due, has the next entry read and shown, and writes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the change cycle needs from the world around it, as two small
 // interfaces: the list file on disk, and the host (tray, timers, waiting,
 // starting programs). The program gives the real ones; tests give their own

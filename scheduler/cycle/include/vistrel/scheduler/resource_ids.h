@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scheduler's numeric identifiers: icons, menu, dialogs, controls,
 // commands, strings and timers. Widgets carry their control id as their
 // objectName, so tests and tools find them by number.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every fixed text of the scheduler, in one table: string resources by their
 // number, and the captions of the menu, the dialogs and the window.
 #pragma once
