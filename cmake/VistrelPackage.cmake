@@ -39,9 +39,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps finds them; the tools the desktops' wallpaper backends call
 # come with those desktops.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The login entry is configuration: kept as the administrator changed it.
-file(WRITE ${CMAKE_BINARY_DIR}/cpack/conffiles "/etc/xdg/autostart/vistrel-scheduler.desktop\n")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/cpack/conffiles)
+# The scheduler's login entry is configuration: kept as the administrator
+# changed it. (A build without the GUI has no scheduler, and no entry.)
+if(TARGET Vistrel_Scheduler)
+  file(WRITE ${CMAKE_BINARY_DIR}/cpack/conffiles "/etc/xdg/autostart/vistrel-scheduler.desktop\n")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/cpack/conffiles)
+else()
+  file(REMOVE ${CMAKE_BINARY_DIR}/cpack/conffiles)
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

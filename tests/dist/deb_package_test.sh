@@ -57,10 +57,14 @@ $gui && libraries+=(libqt6widgets6)
 for library in "${libraries[@]}"; do
   [[ $depends == *"$library"* ]] || { echo "Depends lacks $library: $depends" >&2; exit 1; }
 done
+dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles >"$work/conffiles" 2>/dev/null || true
 if $gui; then
-  dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles >"$work/conffiles"
   grep -qx /etc/xdg/autostart/vistrel-scheduler.desktop "$work/conffiles"
 fi
+# Every file named configuration is in the package.
+while IFS= read -r conffile; do
+  grep -qx -- "$conffile" "$work/contents" || { echo "conffile $conffile is not in the package" >&2; exit 1; }
+done <"$work/conffiles"
 
 # The installed entries are valid and start the installed programs.
 dpkg-deb -x "$deb" "$work/root"
