@@ -4,6 +4,8 @@
 // icon is hidden, so that the next show brings back the current status.
 #pragma once
 
+#include "vistrel/scheduler/status_tray.h"
+
 #include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -13,7 +15,7 @@
 
 namespace vistrel::scheduler {
 
-class CSystemTray : public QObject {
+class CSystemTray : public QObject, public StatusTray {
     Q_OBJECT
 public:
     // `onCommand` receives the command id of a chosen menu item, or of the
@@ -21,14 +23,14 @@ public:
     CSystemTray(int iconId, std::function<void(int)> onCommand, QObject* parent = nullptr);
     ~CSystemTray() override;
 
-    void SetIcon(int iconId);
-    void SetTooltip(int stringId);
-    void Hide();
-    void Show();
+    void SetIcon(int iconId) override;
+    void SetTooltip(int stringId) override;
+    void Hide() override;
+    void Show() override;
     // Brings back an icon a restarted panel lost, without disturbing one the
     // panel still shows.
-    void Refresh();
-    void ShowMessage(const QString& title, const QString& text);
+    void Refresh() override;
+    void ShowMessage(const std::string& title, const std::string& text) override;
 
     int IconId() const { return iconId_; }
     int CurrentIcon() const { return currentIcon_; }

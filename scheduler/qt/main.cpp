@@ -1,13 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Vistrel_Scheduler: changes the wallpaper from the current image list and
 // lives in the notification area. It takes no arguments.
-//
-// For tests, two environment variables shorten its waits:
-//   VISTREL_SCHEDULER_MINUTE_MS   how many milliseconds one minute of
-//                                 "ChkNewFileInterval" and "SaveFileInterval"
-//                                 lasts (default 60000)
-//   VISTREL_SCHEDULER_PICTURE_MS  how long the start-up picture stays
-//                                 (default 2000)
+// Tests shorten its waits through the environment (TimingFromEnvironment).
 #include "scheduler_window.h"
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/instance_guard.h"
@@ -17,21 +11,7 @@
 #include "vistrel/scheduler/texts.h"
 
 #include <QApplication>
-#include <cstdlib>
 #include <string>
-
-namespace {
-
-// A positive number from the environment, or `fallback`.
-long EnvironmentNumber(const char* name, long fallback)
-{
-    std::string text = vistrel::platform::Environment(name);
-    char* end = nullptr;
-    long value = text.empty() ? 0 : std::strtol(text.c_str(), &end, 10);
-    return value > 0 && end && *end == '\0' ? value : fallback;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -54,12 +34,9 @@ int main(int argc, char** argv)
     if (!registry.LoadExtenders(programDirectory))
         return 1; // "No Scheduler Extender Found. ..." was shown
 
-    scheduler::WindowTiming timing;
-    timing.minuteMs = static_cast<std::uint32_t>(EnvironmentNumber("VISTREL_SCHEDULER_MINUTE_MS", 60000));
-    timing.pictureMs = static_cast<int>(EnvironmentNumber("VISTREL_SCHEDULER_PICTURE_MS", 2000));
     int result = 0;
     {
-        scheduler::SchedulerWindow window(registry, programDirectory, timing);
+        scheduler::SchedulerWindow window(registry, programDirectory, scheduler::TimingFromEnvironment());
         window.show();
         result = QApplication::exec();
     }

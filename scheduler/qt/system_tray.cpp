@@ -112,9 +112,9 @@ void CSystemTray::Refresh()
     Show();
 }
 
-void CSystemTray::ShowMessage(const QString& title, const QString& text)
+void CSystemTray::ShowMessage(const std::string& title, const std::string& text)
 {
-    icon_.showMessage(title, text, QSystemTrayIcon::Warning, 15000);
+    icon_.showMessage(Q(title), Q(text), QSystemTrayIcon::Warning, 15000);
 }
 
 } // namespace vistrel::scheduler

@@ -3,7 +3,6 @@
 
 #include "artwork.h"
 #include "dialogs.h"
-#include "vistrel/platform/process.h"
 #include "vistrel/scheduler/resource_ids.h"
 #include "vistrel/scheduler/texts.h"
 
@@ -15,7 +14,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <cstdio>
 
 namespace vistrel::scheduler {
 
@@ -29,9 +27,8 @@ int TimerMs(std::uint32_t ms) { return static_cast<int>(std::min<std::uint32_t>(
 
 SchedulerWindow::SchedulerWindow(const CExtenderRegistry& registry, const std::string& programDirectory,
                                  WindowTiming timing)
-    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), timing_(timing),
-      tray_(ids::kMenuTray, [this](int id) { RunCommand(id); }),
-      cycle_(registry, files_, *this, CycleOptions{programDirectory, timing.minuteMs, {}})
+    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), SchedulerHost(registry, programDirectory, timing, tray_),
+      tray_(ids::kMenuTray, [this](int id) { RunCommand(id); })
 {
     setObjectName(QString::number(ids::kDialogScheduler));
     setWindowTitle(QString());
@@ -43,13 +40,11 @@ SchedulerWindow::SchedulerWindow(const CExtenderRegistry& registry, const std::s
     pollTimer_.setObjectName(QString::number(ids::kTimerPoll));
     connect(&checkTimer_, &QTimer::timeout, this, [this] { RunCommand(ids::kCmdCheckList); });
     connect(&saveTimer_, &QTimer::timeout, this, [this] { RunCommand(ids::kCmdSaveList); });
-    connect(&pollTimer_, &QTimer::timeout, this, [this] { cycle_.Poll(); });
+    connect(&pollTimer_, &QTimer::timeout, this, [this] { Poll(); });
 
     // The tray icon comes up with the first status; then the picture shows
     // for its while, the window hides, and only then is the list loaded.
-    tray_.Show();
-    cycle_.RefreshActive(false);
-    QTimer::singleShot(0, this, [this] { RunCommand(ids::kCmdHide); });
+    Start();
 }
 
 SchedulerWindow::~SchedulerWindow() = default;
@@ -90,41 +85,20 @@ void SchedulerWindow::BuildWidgets()
         move(screen->geometry().center() - rect().center());
 }
 
-void SchedulerWindow::RunCommand(int id)
+void SchedulerWindow::ShowAboutBox() { RunAboutDialog(this); }
+
+void SchedulerWindow::ShowPlaceholderDialog() { RunPlaceholderDialog(this); }
+
+void SchedulerWindow::RunLater(std::chrono::milliseconds delay, int commandId)
 {
-    if (closing_)
-        return;
-    switch (id) {
-    case ids::kCmdClose:
-        if (cycle_.Busy()) {
-            // Chosen while a change or a load runs (waiting between its
-            // attempts, or showing a message): it stops at its next wait,
-            // and the close follows.
-            cycle_.RequestStop();
-            QTimer::singleShot(200, this, [this] { RunCommand(ids::kCmdClose); });
-            break;
-        }
-        closing_ = true;
-        cycle_.Close();
-        tray_.Hide();
-        QApplication::exit(0);
-        break;
-    case ids::kCmdHide: HideAfterPicture(); break;
-    case ids::kCmdCheckList: cycle_.CheckForNewList(); break;
-    case ids::kCmdSaveList: cycle_.SaveList(); break;
-    case ids::kCmdLoadList: cycle_.LoadAndArm(); break;
-    case ids::kCmdAbout: RunAboutDialog(this); break;
-    case ids::kCmdMoreOptions: RunPlaceholderDialog(this); break;
-    case ids::kCmdToggleActive: cycle_.ToggleActive(); break;
-    case ids::kCmdOpenManager: cycle_.OpenListManager(); break;
-    case ids::kCmdChangeNow: cycle_.ChangeNowCommand(); break;
-    default: break;
-    }
+    QTimer::singleShot(static_cast<int>(delay.count()), this, [this, commandId] { RunCommand(commandId); });
 }
+
+void SchedulerWindow::Quit() { QApplication::exit(0); }
 
 void SchedulerWindow::HideAfterPicture()
 {
-    QTimer::singleShot(timing_.pictureMs, this, [this] {
+    QTimer::singleShot(Timing().pictureMs, this, [this] {
         hide();
         QTimer::singleShot(0, this, [this] { RunCommand(ids::kCmdLoadList); });
     });
@@ -137,16 +111,8 @@ void SchedulerWindow::contextMenuEvent(QContextMenuEvent* event)
     QAction* about = menu.addAction(Q(Text(ids::kStrAbout)));
     about->setObjectName(QString::number(ids::kCmdAbout));
     if (menu.exec(event->globalPos()) == about)
-        RunCommand(ids::kCmdAbout);
+        ShowAboutBox();
 }
-
-void SchedulerWindow::ShowStatus(int iconId, int tooltipId)
-{
-    tray_.SetIcon(iconId);
-    tray_.SetTooltip(tooltipId);
-}
-
-void SchedulerWindow::RefreshTrayIcon() { tray_.Refresh(); }
 
 void SchedulerWindow::ArmTimers(const TimerPlan& plan)
 {
@@ -166,13 +132,5 @@ void SchedulerWindow::Wait(std::chrono::milliseconds duration)
     QTimer::singleShot(static_cast<int>(duration.count()), &loop, &QEventLoop::quit);
     loop.exec();
 }
-
-void SchedulerWindow::ReportProblem(const std::string& text)
-{
-    std::fprintf(stderr, "%s: %s\n", texts::kProgramName.data(), text.c_str());
-    tray_.ShowMessage(Q(texts::kProgramName), QString::fromStdString(text));
-}
-
-bool SchedulerWindow::StartProgram(const std::string& path) { return platform::StartProgram(path); }
 
 } // namespace vistrel::scheduler
