@@ -43,7 +43,7 @@ expect() { # LINE EXPECTED (space-separated, sorted)
   fi
 }
 
-expect "vistrelctl mo" "mode"
+expect "vistrelctl mo" "mode monitors"
 expect "vistrelctl mode L.vist all " "center fit proportioned tile"
 expect "vistrelctl mode L.vist 2 3 p" "proportioned"
 expect "vistrelctl mode L.vist all tile " ""
@@ -56,6 +56,7 @@ expect "vistrelctl compose photo.bmp --mode " "center centre fit freepos proport
 expect "vistrelctl compose photo.bmp --n" "--no-preserve"
 expect "vistrelctl scale photo.bmp out.bmp 640 480 " "--nearest"
 expect "vistrelctl current " ""
+expect "vistrelctl monitors " "--json"
 # The list argument: list files and folders, not other files.
 expect "vistrelctl show " "L.vist other.vist sub"
 expect "vistrelctl use o" "other.vist"
