@@ -3,7 +3,8 @@
 # Installs what Vistrel needs on Debian 12.
 #   install-deps.sh          to build and run the programs
 #   install-deps.sh --tests  also what every test leg needs (Windows
-#                            cross-build with Wine, X server, tray host, clang)
+#                            cross-build with Wine and NSIS, X server, tray
+#                            host, clang, Debian's and AppStream's checkers)
 #   install-deps.sh --windows
 #                            also what the Windows installer needs
 #                            (scripts/build-windows.sh: MinGW-w64, NSIS)
@@ -28,6 +29,7 @@ if [[ "${1:-}" == "--tests" ]]; then
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 nsis
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
     imagemagick libvips-tools
+    lintian appstream bash-completion python3-debian groff-base man-db
   )
 fi
 if [[ "${1:-}" == "--windows" ]]; then

@@ -3,10 +3,10 @@
 // write, the update rules, the preview delay and dropped folders.
 #include "manager_fixture.h"
 
-#include "image_list_view.h"
-#include "left_view.h"
-#include "preview_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
+#include "preview/preview_view.h"
+#include "tree/left_view.h"
 #include "vistrel/core/param_block.h"
 
 #include <QAbstractButton>

@@ -3,9 +3,10 @@
 // Extender Info with and without the extender's own icon.
 #include "manager_fixture.h"
 
-#include "dialogs.h"
-#include "integer_field.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "dialogs/extender_info_dialog.h"
+#include "dialogs/integer_field.h"
+#include "dialogs/scheduler_options_dialog.h"
 #include "vistrel/core/registry_key.h"
 
 #include <QAbstractButton>

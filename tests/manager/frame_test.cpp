@@ -4,12 +4,12 @@
 // and the pictures extenders hand out, however they are made.
 #include "manager_fixture.h"
 
-#include "artwork.h"
-#include "extender_icons.h"
-#include "image_list_view.h"
-#include "left_view.h"
-#include "preview_view.h"
-#include "resource_ids.h"
+#include "app/artwork.h"
+#include "app/resource_ids.h"
+#include "list/extender_icons.h"
+#include "list/image_list_view.h"
+#include "preview/preview_view.h"
+#include "tree/left_view.h"
 #include "vistrel/platform/global_memory.h"
 
 #include <QMenuBar>

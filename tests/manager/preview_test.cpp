@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview pane in the running window: armed by the tree and the list,
 // loaded by the delay timer or a click into it, drawn filling the pane.
-#include "image_list_view.h"
-#include "preview_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
+#include "preview/preview_view.h"
 #include "tree_fixture.h"
 
 #include <QSignalSpy>

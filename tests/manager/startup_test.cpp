@@ -4,8 +4,8 @@
 // web pages, and a second start that hands its list to the running copy.
 #include "manager_fixture.h"
 
-#include "image_list_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
 #include "vistrel/core/scheduler_settings.h"
 #include "vistrel/platform/process.h"
 

@@ -3,9 +3,9 @@
 // of its file cell, the highlight that needs the focus, and the cut path.
 #include "manager_fixture.h"
 
-#include "image_list_view.h"
-#include "left_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
+#include "tree/left_view.h"
 
 #include <QApplication>
 #include <QHeaderView>
