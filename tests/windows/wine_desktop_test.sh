@@ -241,11 +241,15 @@ check "the list was saved on close: each picture shown once" test "$(totals)" = 
 
 echo "--- silent uninstall"
 cp "$list" "$programs/kept.vist"
+# As after a login, the scheduler runs while the uninstaller does its work.
+wine "C:\\Program Files\\Vistrel\\Vistrel_Scheduler.exe" >/dev/null 2>&1 &
+check "the scheduler runs again" eventually 20 tray_shows_icon
 check "the uninstaller runs silently" wine "C:\\Program Files\\Vistrel\\Uninstall.exe" /S
 # The uninstaller goes on from a copy of itself; its last step is its entry.
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vistrel'
 uninstalled() { [[ -z "$(reg_value "$uninstall_key" DisplayName)" ]]; }
 check "the uninstaller finishes" eventually 30 uninstalled
+check "it closed the running scheduler" gone
 check "the programs are removed" test ! -e "$programs/Vistrel_Scheduler.exe" -a ! -e "$programs/Uninstall.exe"
 check "the extender folders are removed" bash -c "! ls -d '$programs'/*_Expander 2>/dev/null"
 check "a list the user kept in the folder stays" test -f "$programs/kept.vist"
@@ -271,5 +275,5 @@ mine_gone() { [[ ! -e "$mine" && -z "$(reg_value "${uninstall_key/HKLM/HKCU}" Di
 check "the user's installation is removed" eventually 30 mine_gone
 check "with its login entry and file type" test -z "$(reg_value "HKCU\\$run_key" "Vistrel Scheduler")$(reg_value 'HKCU\Software\Classes\.vist' '')"
 
-echo "wine desktop: $passed passed, $failed failed"
+echo "desktop: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
