@@ -83,7 +83,8 @@ if [[ -f fuzz/CMakeLists.txt ]]; then
   leg "Fuzzers (clang, libFuzzer)"
   CC=clang CXX=clang++ cmake -S . -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_GUI=OFF \
     -DVISTREL_TESTS=OFF -DVISTREL_BENCH=OFF -DVISTREL_FUZZ=ON -DVISTREL_WERROR=OFF -DVISTREL_FUZZ_SECONDS=60 >/dev/null
-  ninja -C "$out/fuzz" -j"$jobs" vistrel_bmp_fuzzer vistrel_list_fuzzer vistrel_photo_fuzzer >/dev/null
+  ninja -C "$out/fuzz" -j"$jobs" vistrel_bmp_fuzzer vistrel_list_fuzzer vistrel_photo_fuzzer \
+    vistrel_png_rows_fuzzer >/dev/null
   run_ctest "$out/fuzz" -L fuzz
 fi
 
