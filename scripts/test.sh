@@ -89,11 +89,11 @@ if [[ -f fuzz/CMakeLists.txt ]]; then
 fi
 
 if [[ -f tests/manager/recursive_insert_test.cpp ]]; then
-  leg "ThreadSanitizer (the list manager's workers, Photoload's row pipeline)"
+  leg "ThreadSanitizer (the list manager's workers, Photoload's row pipeline and PNG rows)"
   cmake -S . -B "$out/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_TSAN=ON -DVISTREL_BENCH=OFF >/dev/null
   ninja -C "$out/tsan" -j"$jobs" manager_worker_tests photoload_tests >/dev/null
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 QT_QPA_PLATFORM=offscreen \
-    run_ctest "$out/tsan" -R '^(RecursiveInsertTest|PreviewLoaderTest|ImageFromDib|Shrink)\.'
+    run_ctest "$out/tsan" -R '^(RecursiveInsertTest|PreviewLoaderTest|ImageFromDib|Shrink|PngRowsTest)\.'
 fi
 
 echo
