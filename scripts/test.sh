@@ -93,7 +93,7 @@ if [[ -f tests/manager/recursive_insert_test.cpp ]]; then
   cmake -S . -B "$out/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_TSAN=ON -DVISTREL_BENCH=OFF >/dev/null
   ninja -C "$out/tsan" -j"$jobs" manager_worker_tests photoload_tests >/dev/null
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 QT_QPA_PLATFORM=offscreen \
-    run_ctest "$out/tsan" -R '^(RecursiveInsertTest|PreviewLoaderTest|ImageFromDib|Shrink|PngRowsTest)\.'
+    run_ctest "$out/tsan" -R '^(RecursiveInsertTest|PreviewLoaderTest|ImageFromDib|ThumbnailCacheTest|Shrink|PngRowsTest)\.'
 fi
 
 echo
