@@ -161,7 +161,7 @@ int CommandNext(Context& c, const std::vector<std::string>& args)
     }
     // The counters moved even when nothing could be shown: failed entries
     // count as shown, so the next run goes on with another one.
-    int saved = Save(args[0], list);
+    int saved = Save(args[0], list, c.out);
     if (!changed) {
         std::string why = row >= 0 ? ViewerError(c.registry, list, row) : "the list is empty";
         Fail("The wallpaper was not changed" + (why.empty() ? std::string() : ": " + why));
