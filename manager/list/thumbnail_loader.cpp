@@ -140,7 +140,8 @@ void ThumbnailLoader::Work()
         QImage image = Make(path);
         lock.lock();
         --busy_;
-        queued_.remove(path);
+        // Still counted as asked for until delivered: a request meanwhile
+        // would make the same thumbnail again.
         results_.push_back({std::move(path), std::move(image)});
         if (!deliveryPosted_) {
             deliveryPosted_ = true;
@@ -198,6 +199,8 @@ void ThumbnailLoader::Deliver()
         std::lock_guard lock(mutex_);
         results.swap(results_);
         deliveryPosted_ = false;
+        for (const Result& result : results)
+            queued_.remove(result.path);
     }
     for (Result& result : results) {
         const qint64 cost = CostOf(result.image);

@@ -150,7 +150,7 @@ int CommandNext(Context& c, const std::vector<std::string>& args)
     }
     // The counters moved even when nothing could be shown: entries that
     // could not be read count as shown, so the next run goes on with another.
-    int saved = Save(args[0], list);
+    int saved = Save(args[0], list, c.out);
     if (!changed) {
         if (list.GetCount() > 0 && row < 0)
             why = "no entry can come up (every priority is below 1)";
