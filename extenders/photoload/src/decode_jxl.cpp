@@ -81,6 +81,13 @@ bool DecodeJxl(const FileBytes& file, PictureSink& canvas)
                 format.num_channels = 4;
                 layout = Layout::kRGBA;
             }
+            // Before libjxl allocates: the picture it hands out whole, and
+            // the float planes it decodes into, which for pictures with an
+            // alpha channel come to several copies (measured: about 3 bytes
+            // a pixel without alpha, 28 with), beside the picture made.
+            if (!canvas.Afford(std::uint64_t{width} * height * (format.num_channels + (info.alpha_bits > 0 ? 28 : 3)),
+                               width, height, PictureSink::Order::kTopDown))
+                return false;
             break;
         }
         case JXL_DEC_COLOR_ENCODING: {
