@@ -269,3 +269,23 @@ TEST(MemoryBudget, JpegXlWithAlphaIsRefusedBeforeLibjxlAllocates)
     EXPECT_LT(read.peakBytes, 64 * kMB + kMargin);
 }
 #endif
+
+#ifdef PHOTO_TEST_HAVE_JXL_ENCODER
+// libjxl's own diagnostics stay off our error output; the first of them
+// becomes part of the reason.
+TEST(MemoryBudget, LibjxlsChatterStaysInTheReason)
+{
+    std::vector<std::uint8_t> file = BlackJxlWithAlpha(64, 64);
+    ASSERT_GT(file.size(), 40u);
+    for (std::size_t i = 20; i < file.size(); i += 7)
+        file[i] ^= 0x5A;
+    ::testing::internal::CaptureStderr();
+    gmem::Handle picture = photoload::ReadPhotoFromMemory(file.data(), file.size());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(picture, nullptr);
+    gmem::Free(picture);
+    EXPECT_EQ(said, "");
+    const std::string why = photoload::PhotoLastError();
+    EXPECT_EQ(why.rfind("JPEG XL: the file is damaged", 0), 0u) << why;
+}
+#endif

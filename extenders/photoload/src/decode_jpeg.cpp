@@ -6,6 +6,7 @@
 // size. The entropy decoding costs the same at every scale.
 #include <csetjmp>
 #include <cstdio> // jpeglib.h wants FILE
+#include <jerror.h>
 #include <jpeglib.h>
 
 #include <cstdlib>
@@ -36,6 +37,10 @@ struct ErrorManager {
     char text[JMSG_LENGTH_MAX] = {};
     errors->manager.format_message(info, text);
     errors->message = text;
+    // libjpeg's words for its own memory limit say nothing to a user.
+    if (errors->manager.msg_code == JERR_NO_BACKING_STORE)
+        errors->message = "the picture is stored in several scans (progressive) and would need more than the " +
+                          std::to_string(kDecoderMemoryLimit >> 20) + " MB its decoder may take";
     std::longjmp(errors->jump, 1);
 }
 
