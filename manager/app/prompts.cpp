@@ -5,8 +5,11 @@
 #include "vistrel/core/list_file.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 
 namespace vistrel::manager {
 
@@ -30,14 +33,50 @@ SaveAnswer QtPrompts::AskToSave(QWidget* parent, const QString& title)
                                        : SaveAnswer::Cancel;
 }
 
-QString QtPrompts::AskOpenPath(QWidget* parent)
+namespace {
+
+void FitFileDialogColumns(QFileDialog& dialog)
 {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), ListFileFilter());
+    // Qt draws the dialog itself only where the desktop offers none of its
+    // own (through the platform theme: GNOME's, KDE's, or the XDG desktop
+    // portal's where the session selects it). Its widgets exist only then.
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (!view || !model)
+        return;
+    // Size, Type and Date Modified as wide as what they show ("930 bytes",
+    // "Windows Bitmap image"), the name taking the rest.
+    auto fit = [view] {
+        for (int column = 1; column < view->header()->count(); ++column)
+            view->resizeColumnToContents(column);
+    };
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, fit, Qt::QueuedConnection);
+    QObject::connect(model, &QFileSystemModel::rowsInserted, view, fit, Qt::QueuedConnection);
+    dialog.resize(dialog.size().expandedTo(QSize(760, 460)));
+    fit();
 }
+
+QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& proposed)
+{
+    QFileDialog dialog(parent, QString(), proposed, ListFileFilter());
+    dialog.setObjectName(QStringLiteral("fileDialog"));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (mode == QFileDialog::AcceptSave && !proposed.isEmpty())
+        dialog.selectFile(proposed);
+    FitFileDialogColumns(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString QtPrompts::AskOpenPath(QWidget* parent) { return RunFileDialog(parent, QFileDialog::AcceptOpen, QString()); }
 
 QString QtPrompts::AskSavePath(QWidget* parent, const QString& proposed)
 {
-    QString path = QFileDialog::getSaveFileName(parent, QString(), proposed, ListFileFilter());
+    QString path = RunFileDialog(parent, QFileDialog::AcceptSave, proposed);
     // The dialog of a desktop without its own adds no ending by itself.
     if (!path.isEmpty() && !path.endsWith(Q(kListFileExtension), Qt::CaseInsensitive) &&
         !QFileInfo(path).fileName().contains(QLatin1Char('.')))

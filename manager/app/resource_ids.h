@@ -58,6 +58,8 @@ inline constexpr int kSpinSaveInterval = 1019;
 inline constexpr int kPaneTree = 59648;    // upper left
 inline constexpr int kPaneList = 59649;    // right
 inline constexpr int kPanePreview = 59664; // lower left
+// The right pane's second view, the grid of thumbnails.
+inline constexpr int kPaneThumbnails = 59650;
 inline constexpr int kBarToolbar = 59392;
 inline constexpr int kBarStatus = 59393;
 inline constexpr int kBarRebar = 59396;
@@ -101,6 +103,8 @@ inline constexpr int kCmdNextPane = 57680;    // F6
 inline constexpr int kCmdPrevPane = 57681;    // Shift+F6
 inline constexpr int kCmdViewToolbar = 59392;
 inline constexpr int kCmdViewStatusBar = 59393;
+// View → "Thumbnails": the list as a grid of pictures (checked) or as rows.
+inline constexpr int kCmdViewThumbnails = 32040;
 
 // The identifiers the extenders' menu commands get, in order.
 inline constexpr int kFirstExtenderCommand = 30000;

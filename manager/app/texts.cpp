@@ -12,7 +12,7 @@ namespace vistrel::manager {
 
 namespace {
 
-constexpr std::array<TextEntry, 45> kTable{{
+constexpr std::array<TextEntry, 46> kTable{{
     {ids::kStrDocument, kDocumentString},
     {ids::kStrOnlineHelp, "Help available only online\nIf you are connected to internet and you still want to "
                           "read the help, click yes."},
@@ -28,6 +28,7 @@ constexpr std::array<TextEntry, 45> kTable{{
     {ids::kCmdAutoPreview, "Auto Preview"},
     {ids::kCmdViewToolbar, "&Main Toolbar"},
     {ids::kCmdViewStatusBar, "&Status Bar"},
+    {ids::kCmdViewThumbnails, "&Thumbnails"},
     {ids::kCmdHelpTopics, "&Help Topics"},
     {ids::kCmdAppAbout, "&About Vistrel..."},
     {ids::kCmdWebSite, "Vistrel web site"},

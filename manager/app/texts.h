@@ -44,12 +44,24 @@ inline constexpr std::string_view kChangeSchedulingButton = "&Change Scheduling.
 inline constexpr std::string_view kIndicatorCaps = "CAP";
 inline constexpr std::string_view kIndicatorNum = "NUM";
 
+// The help command's question when the help is the manual installed with
+// the program rather than a web site's pages.
+inline constexpr std::string_view kLocalHelp =
+    "The help is Vistrel's manual, installed with it; it opens in your web browser.\nOpen it now?";
+// The status bar after a folder was inserted: the folder, and the count
+// before it where there is one.
+inline constexpr std::string_view kInsertedOne = "1 picture added from %1";
+inline constexpr std::string_view kInsertedMany = "%1 pictures added from %2";
+inline constexpr std::string_view kInsertedNone = "No pictures added from %1";
+
 // The image list's empty preview.
 inline constexpr std::string_view kPreviewEmpty = "Preview Pane\nClick here for a preview";
 
 // The framework's document messages ("%1" is the document's title or path).
 inline constexpr std::string_view kAskToSave = "Save changes to %1?";
 inline constexpr std::string_view kFailedToSave = "Failed to save document.";
+// "Change Now !" that did not change the wallpaper, followed by the reason.
+inline constexpr std::string_view kWallpaperNotChanged = "The wallpaper was not changed: ";
 // A list file that another program (the scheduler saves its counters into
 // it) wrote after this window read it.
 inline constexpr std::string_view kDiskChangedOnSave =

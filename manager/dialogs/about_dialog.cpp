@@ -5,6 +5,7 @@
 #include "app/resource_ids.h"
 #include "app/texts.h"
 #include "dialogs/dialog_parts.h"
+#include "vistrel/gui/fixed_size_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,7 +56,7 @@ CAboutDlg::CAboutDlg(const QString& programText, const QString& partsText, std::
     layout->addWidget(icon, 0, Qt::AlignTop);
     layout->addLayout(fields, 1);
     layout->addLayout(side);
-    resize(460, 300);
+    gui::MakeFixedSizeDialog(this, QSize(460, 300));
 }
 
 } // namespace vistrel::manager

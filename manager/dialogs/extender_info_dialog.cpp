@@ -6,6 +6,7 @@
 #include "dialogs/dialog_parts.h"
 #include "list/extender_icons.h"
 #include "vistrel/core/extender_calls.h"
+#include "vistrel/gui/fixed_size_dialog.h"
 #include "vistrel_extender.h"
 
 #include <QHBoxLayout>
@@ -53,7 +54,7 @@ CExtenderInfoDlg::CExtenderInfoDlg(ExtenderHandle extender, QWidget* parent) : Q
     layout->addLayout(top);
     layout->addWidget(description, 1);
     layout->addWidget(ok, 0, Qt::AlignRight);
-    resize(420, 240);
+    gui::MakeFixedSizeDialog(this, QSize(420, 240));
 }
 
 } // namespace vistrel::manager

@@ -3,6 +3,7 @@
 
 #include "app/resource_ids.h"
 #include "app/texts.h"
+#include "vistrel/gui/fixed_size_dialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -22,7 +23,6 @@ CRecursiveInsertDlg::CRecursiveInsertDlg(const CExtenderRegistry* registry, Inse
 {
     setObjectName(QString::number(ids::kDialogRecursiveInsert));
     setWindowTitle(Q(texts::kRecursiveInsertTitle));
-    setWindowFlags((windowFlags() | Qt::WindowCloseButtonHint) & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
 
     auto* grid = new QGridLayout(this);
@@ -48,6 +48,7 @@ CRecursiveInsertDlg::CRecursiveInsertDlg(const CExtenderRegistry* registry, Inse
     grid->setColumnStretch(0, 1);
     connect(cancel_, &QPushButton::clicked, this, [this] { walk_.RequestCancel(); });
     connect(&tick_, &QTimer::timeout, this, [this] { Tick(); });
+    gui::MakeFixedSizeDialog(this);
 }
 
 CRecursiveInsertDlg::~CRecursiveInsertDlg()

@@ -7,6 +7,7 @@
 #include "dialogs/dialog_parts.h"
 #include "dialogs/integer_field.h"
 #include "vistrel/core/registry_key.h"
+#include "vistrel/gui/fixed_size_dialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -55,6 +56,7 @@ CSchedulerOptionsDlg::CSchedulerOptionsDlg(QWidget* parent) : QDialog(parent)
     layout->addLayout(fields);
     layout->addWidget(group);
     layout->addWidget(OkCancel(this));
+    gui::MakeFixedSizeDialog(this);
 }
 
 int CSchedulerOptionsDlg::exec()

@@ -5,6 +5,7 @@
 #include "app/texts.h"
 #include "dialogs/dialog_parts.h"
 #include "dialogs/integer_field.h"
+#include "vistrel/gui/fixed_size_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -28,6 +29,7 @@ CSetPriorityDlg::CSetPriorityDlg(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(OkCancel(this));
+    gui::MakeFixedSizeDialog(this);
 }
 
 int CSetPriorityDlg::exec()

@@ -9,6 +9,7 @@
 #include "dialogs/set_priority_dialog.h"
 #include "frame/main_frame.h"
 #include "list/image_list_view.h"
+#include "list/thumbnail_loader.h"
 #include "preview/preview_loader.h"
 #include "preview/preview_view.h"
 #include "tree/left_view.h"
@@ -64,6 +65,7 @@ void CMainFrame::RunCommand(int id)
     case ids::kCmdPrevPane: NextPane(-1); break;
     case ids::kCmdViewToolbar: toolbar_->setVisible(toolbar_->isHidden()); break;
     case ids::kCmdViewStatusBar: statusBar()->setVisible(statusBar()->isHidden()); break;
+    case ids::kCmdViewThumbnails: ShowThumbnails(!ShowsThumbnails()); break;
     case ids::kCmdExtenderInfo: OnExtenderInfo(); break;
     case ids::kCmdInsert:
     case ids::kCmdInsertNoDup: OnInsertFromTree(true); break;
@@ -93,6 +95,8 @@ void CMainFrame::OnFileNew()
     if (!SaveModified())
         return;
     doc_.NewDocument();
+    ResetPreview();
+    thumbnails_->Clear();
     RefreshSchedulingText();
 }
 
@@ -115,6 +119,7 @@ ListLoadStatus CMainFrame::OpenDocumentFile(const QString& path)
     ListLoadStatus status = doc_.OpenDocument(file);
     if (LoadedCompletely(status))
         app_.RecentFiles().Add(file);
+    ResetPreview();
     RefreshSchedulingText();
     return status;
 }
@@ -222,7 +227,7 @@ void CMainFrame::SelectRow(int row)
     QModelIndex index = doc_.Model().index(row, 0);
     listView_->selectionModel()->setCurrentIndex(index,
                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    listView_->scrollTo(index);
+    ShownListView()->scrollTo(index);
 }
 
 void CMainFrame::OnDeleteSelected()
@@ -256,9 +261,15 @@ void CMainFrame::OnChangeNow()
     const std::vector<int> rows = listView_->SelectedRows();
     if (rows.empty())
         return;
-    std::lock_guard readers(ReaderCallLock()); // a preview may be reading
-    doc_.List().ChangeNow(rows.front());
+    bool changed = false;
+    {
+        std::lock_guard readers(ReaderCallLock()); // a preview may be reading
+        changed = doc_.List().ChangeNow(rows.front());
+    }
     doc_.SetModifiedFlag(true);
+    if (!changed)
+        ShowMessage(std::string(texts::kWallpaperNotChanged) + doc_.List().LastChangeError(),
+                    VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
 }
 
 void CMainFrame::OnSetPriority()
@@ -300,7 +311,11 @@ void CMainFrame::OnToggleRandom()
 
 void CMainFrame::OnOnlineHelp()
 {
-    if (ShowMessage(Text(ids::kStrOnlineHelp), VISTREL_MB_YESNO | VISTREL_MB_ICONASTERISK) == VISTREL_IDYES)
+    // Without a web site the help is the manual on this machine: the question
+    // says so instead of speaking of an online help that is not opened.
+    const bool online = !kWebSiteAddress.empty();
+    if (ShowMessage(online ? Text(ids::kStrOnlineHelp) : texts::kLocalHelp,
+                    VISTREL_MB_YESNO | VISTREL_MB_ICONASTERISK) == VISTREL_IDYES)
         app_.OpenWebPage(ids::kCmdHelp);
 }
 
@@ -330,8 +345,8 @@ void CMainFrame::OnInsertFromTree(bool noDuplicates)
     for (int row = list.GetCount() - 1; row >= 0; --row)
         if (QString::fromStdString(list.GetText(row, kColFile)).compare(path, Qt::CaseInsensitive) == 0) {
             listView_->setCurrentIndex(doc_.Model().index(row, 0));
-            listView_->scrollTo(doc_.Model().index(row, 0));
-            listView_->setFocus();
+            ShownListView()->scrollTo(doc_.Model().index(row, 0));
+            ShownListView()->setFocus();
             break;
         }
 }
@@ -346,7 +361,7 @@ void CMainFrame::OnExtenderCommand(int id)
     // Every selected row was looked at, whether or not its type matched.
     if (!rows.empty())
         doc_.SetModifiedFlag(true);
-    listView_->viewport()->repaint();
+    ShownListView()->viewport()->repaint();
 }
 
 } // namespace vistrel::manager

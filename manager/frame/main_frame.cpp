@@ -9,9 +9,15 @@
 #include "frame/menus.h"
 #include "frame/path_insert.h"
 #include "list/image_list_view.h"
+#include "list/thumbnail_cache.h"
+#include "list/thumbnail_loader.h"
+#include "list/thumbnail_view.h"
 #include "preview/preview_view.h"
 #include "tree/image_tree_ctrl.h"
 #include "tree/left_view.h"
+
+#include "vistrel/core/registry_key.h"
+#include "vistrel/platform/files.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,14 +31,21 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
+#include <filesystem>
+#include <system_error>
 
 namespace vistrel::manager {
 
 namespace {
 
 QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The list manager's own settings: whether the list shows as thumbnails.
+constexpr const char* kManagerSettingsKey = "Software\\Vistrel\\Vistrel\\Settings";
+constexpr const char* kThumbnailsValue = "Thumbnails";
 
 // The X11 modifier bits of the two lock keys in a key event's state.
 constexpr quint32 kX11CapsLock = 0x02;
@@ -133,6 +146,7 @@ void CMainFrame::BuildMenus()
     QMenu* view = popup(texts::kMenuView);
     add(view, ids::kCmdViewToolbar)->setCheckable(true);
     add(view, ids::kCmdViewStatusBar)->setCheckable(true);
+    add(view, ids::kCmdViewThumbnails)->setCheckable(true);
 
     QMenu* help = popup(texts::kMenuHelp);
     add(help, ids::kCmdHelpTopics);
@@ -235,15 +249,61 @@ void CMainFrame::BuildPanes()
     inner_->addWidget(previewView_);
     inner_->setSizes({200, 200});
     icons_ = std::make_unique<ExtenderIconCache>(app_.Registry());
+    listStack_ = new QStackedWidget(outer_);
     listView_ = new CVistrelView(
         doc_.Model(), *icons_, app_.ContextMenu(), [this](int id) { RunCommand(id); }, [this] { ArmPreviewFromList(); },
-        outer_);
+        listStack_);
+    // The grid of thumbnails shares the row view's selection: the same rows
+    // are selected and current in both, and the commands need not know
+    // which one shows.
+    thumbnails_ = std::make_unique<ThumbnailLoader>(app_.Registry(), thumbnails::CacheRoot());
+    thumbnailView_ = new CThumbnailView(
+        doc_.Model(), *thumbnails_, app_.ContextMenu(), [this](int id) { RunCommand(id); },
+        [this] { ArmPreviewFromList(); }, listStack_);
+    thumbnailView_->setSelectionModel(listView_->selectionModel());
+    thumbnails_->onReady = [this](const QString&) {
+        if (thumbnailView_->isVisible())
+            thumbnailView_->viewport()->update();
+    };
+    listStack_->addWidget(listView_);
+    listStack_->addWidget(thumbnailView_);
     outer_->addWidget(inner_);
-    outer_->addWidget(listView_);
+    outer_->addWidget(listStack_);
     outer_->setCollapsible(0, false);
     outer_->setStretchFactor(1, 1);
     outer_->setSizes({200, 700});
     setCentralWidget(outer_);
+
+    std::uint32_t thumbnails = 0;
+    CRegistryKey key;
+    if (key.Open(kManagerSettingsKey))
+        key.ReadNumber(kThumbnailsValue, thumbnails);
+    listStack_->setCurrentWidget(thumbnails ? static_cast<QWidget*>(thumbnailView_) : listView_);
+}
+
+QAbstractItemView* CMainFrame::ShownListView() const
+{
+    return ShowsThumbnails() ? static_cast<QAbstractItemView*>(thumbnailView_) : listView_;
+}
+
+bool CMainFrame::ShowsThumbnails() const { return listStack_ && listStack_->currentWidget() == thumbnailView_; }
+
+void CMainFrame::ShowThumbnails(bool on)
+{
+    if (on == ShowsThumbnails())
+        return;
+    const bool focused = ShownListView()->hasFocus();
+    const QModelIndex current = listView_->currentIndex();
+    listStack_->setCurrentWidget(on ? static_cast<QWidget*>(thumbnailView_) : listView_);
+    if (current.isValid())
+        ShownListView()->scrollTo(current);
+    if (focused)
+        ShownListView()->setFocus();
+    // Remembered for the next start.
+    CRegistryKey key;
+    if (key.Open(kManagerSettingsKey) || key.Create(kManagerSettingsKey))
+        key.WriteNumber(kThumbnailsValue, on ? 1 : 0);
+    key.Close();
 }
 
 QMenu* CMainFrame::createPopupMenu()
@@ -265,6 +325,7 @@ void CMainFrame::UpdateCommandUI()
         case ids::kCmdAutoPreview: action->setChecked(app_.AutoPreview()); break;
         case ids::kCmdViewToolbar: action->setChecked(toolbar_ && !toolbar_->isHidden()); break;
         case ids::kCmdViewStatusBar: action->setChecked(!statusBar()->isHidden()); break;
+        case ids::kCmdViewThumbnails: action->setChecked(ShowsThumbnails()); break;
         default: break;
         }
     };
@@ -285,7 +346,36 @@ void CMainFrame::BringToFront()
 
 void CMainFrame::RunRecursiveInsert(const std::string& path, bool noDuplicates)
 {
-    InsertPath(this, doc_.Model(), path, noDuplicates);
+    const int before = doc_.List().GetCount();
+    std::error_code error;
+    const bool folder = path.empty() || std::filesystem::is_directory(platform::PathFromUtf8(path), error);
+    const int added = InsertPath(this, doc_.Model(), path, noDuplicates);
+    // The dialog may have come and gone too fast to be read, and a window
+    // manager need not give the focus back to a window whose dialog closed
+    // itself: the window takes it back, with the list where the rows went.
+    BringToFront();
+    ShownListView()->setFocus(Qt::OtherFocusReason);
+    if (added > 0) {
+        const QModelIndex first = doc_.Model().index(before, 0);
+        listView_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        ShownListView()->scrollTo(first);
+    }
+    if (folder) {
+        const QString where = QString::fromStdString(path);
+        statusBar()->showMessage(added > 1    ? Q(texts::kInsertedMany).arg(added).arg(where)
+                                 : added == 1 ? Q(texts::kInsertedOne).arg(where)
+                                              : Q(texts::kInsertedNone).arg(where));
+    }
+}
+
+void CMainFrame::ResetPreview()
+{
+    previewTimer_.stop();
+    if (CVistrelPreviewView* preview = app_.Preview()) {
+        preview->ForgetImage();
+        preview->SetSource(PreviewSource::None);
+        preview->SetPendingPath({});
+    }
 }
 
 void CMainFrame::ArmPreviewFromList()
@@ -294,7 +384,7 @@ void CMainFrame::ArmPreviewFromList()
         preview->ForgetImage();
         CVistrelView* list = listView_;
         preview->SetSource(PreviewSource::List, [list] { return list->PreviewRow(); });
-        preview->SetSourceWidget(listView_);
+        preview->SetSourceWidget(ShownListView());
     }
     previewTimer_.start(ids::kPreviewDelayMs);
 }
@@ -367,7 +457,7 @@ void CMainFrame::UpdateLockIndicators(quint32 nativeModifiers)
 
 void CMainFrame::NextPane(int step)
 {
-    QWidget* panes[] = {treeView_, previewView_, listView_};
+    QWidget* panes[] = {treeView_, previewView_, ShownListView()};
     int at = 0;
     for (int i = 0; i < 3; ++i)
         if (panes[i]->hasFocus() || panes[i]->isAncestorOf(QApplication::focusWidget()))

@@ -17,7 +17,9 @@
 
 class QLabel;
 class QPushButton;
+class QAbstractItemView;
 class QSplitter;
+class QStackedWidget;
 class QToolBar;
 
 namespace vistrel::manager {
@@ -28,6 +30,8 @@ class CVistrelApp;
 class CVistrelDoc;
 class CVistrelPreviewView;
 class CVistrelView;
+class CThumbnailView;
+class ThumbnailLoader;
 
 class CMainFrame final : public QMainWindow {
     Q_OBJECT
@@ -68,6 +72,11 @@ public:
     void BringToFront();
 
     CVistrelView* ListView() const { return listView_; }
+    CThumbnailView* ThumbnailView() const { return thumbnailView_; }
+    // The view of the list that shows now: the rows, or the thumbnails.
+    QAbstractItemView* ShownListView() const;
+    bool ShowsThumbnails() const;
+    void ShowThumbnails(bool on);
     CLeftView* TreeView() const { return treeView_; }
     CVistrelPreviewView* PreviewView() const { return previewView_; }
     QTimer& PreviewTimer() { return previewTimer_; }
@@ -90,6 +99,9 @@ private:
     void UpdateTitle();
     void UpdateLockIndicators(quint32 nativeModifiers);
     void NextPane(int step);
+    // Back to the two lines of text, with nothing pending: a new list's
+    // rows are not the ones the last picture came from.
+    void ResetPreview();
 
     // Commands (frame_commands.cpp).
     void OnFileNew();
@@ -125,6 +137,9 @@ private:
     CVistrelPreviewView* previewView_ = nullptr;
     CVistrelView* listView_ = nullptr;
     std::unique_ptr<ExtenderIconCache> icons_;
+    std::unique_ptr<ThumbnailLoader> thumbnails_;
+    QStackedWidget* listStack_ = nullptr;
+    CThumbnailView* thumbnailView_ = nullptr;
     QTimer previewTimer_; // 32030
     bool checkingDisk_ = false;
 };

@@ -21,9 +21,10 @@ int ImageListModel::columnCount(const QModelIndex& parent) const { return parent
 
 QVariant ImageListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= list_.GetCount())
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || index.row() >= list_.GetCount())
         return {};
-    const std::string& text = list_.GetText(index.row(), index.column());
+    // The row's tool tip is its whole path, which a narrow cell cuts.
+    const std::string& text = list_.GetText(index.row(), role == Qt::ToolTipRole ? kColFile : index.column());
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -83,8 +83,25 @@ int ImageRowDelegate::EstimatedWidth(const QString& text, const QFontMetrics& me
     return width;
 }
 
+QString ImageRowDelegate::FileLabel(const QString& path, const QFontMetrics& metrics, int width)
+{
+    if (metrics.horizontalAdvance(path) <= width)
+        return path;
+    // The folders give way, from their middle, before the file name does.
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const QString name = slash >= 0 ? path.mid(slash) : path;
+    const int room = width - metrics.horizontalAdvance(name);
+    if (slash > 0 && room > metrics.horizontalAdvance(QStringLiteral("/\u2026/"))) {
+        const QString folders = metrics.elidedText(path.left(slash), Qt::ElideMiddle, room);
+        if (!folders.isEmpty())
+            return folders + name;
+    }
+    // Too narrow even for the name: its end, with the ending, stays.
+    return metrics.elidedText(path, Qt::ElideLeft, width);
+}
+
 void ImageRowDelegate::DrawCellText(QPainter* painter, const QRect& area, const QString& text,
-                                    const QFontMetrics& metrics, bool repeated) const
+                                    const QFontMetrics& metrics, bool repeated, Qt::TextElideMode elide) const
 {
     if (area.width() <= 0 || text.isEmpty())
         return;
@@ -111,7 +128,7 @@ void ImageRowDelegate::DrawCellText(QPainter* painter, const QRect& area, const 
         return;
     }
     painter->drawText(QPointF(area.left(), top + metrics.ascent()),
-                      fits ? text : metrics.elidedText(text, Qt::ElideRight, area.width()));
+                      fits ? text : metrics.elidedText(text, elide, area.width()));
 }
 
 void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -135,10 +152,18 @@ void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         painter->drawPixmap(iconRect.topLeft(), FileIcon(text));
         QRect label(cell.left() + kLabelStart, cell.top(), cell.width() - kLabelStart, cell.height());
         label.adjust(offset / 2, 0, -offset, 0);
-        DrawCellText(painter, label, text, metrics, false);
         // The extender icons stand right-aligned at the label's end, in chain
-        // order; an icon that cannot be had still takes its place.
+        // order; an icon that cannot be had still takes its place. The path
+        // stops short of them, cut in the middle when it is too long, so that
+        // neither its file name nor the ellipsis hides under an icon.
         auto blocks = ChainBlocks(list_.GetChain(row), list_.GetChainBytes(row));
+        const int iconsWidth = static_cast<int>(blocks.size()) * iconSize;
+        QRect pathArea = label.adjusted(0, 0, -(iconsWidth > 0 ? iconsWidth + offset / 2 : 0), 0);
+        if (EstimatedWidth(text, metrics) + 2 <= pathArea.width())
+            DrawCellText(painter, pathArea, text, metrics, false);
+        else // shaped only for the rows that need cutting
+            DrawCellText(painter, pathArea, FileLabel(text, metrics, pathArea.width() - 2), metrics, false,
+                         Qt::ElideNone);
         int right = label.right() + 1;
         const int top = cell.top() + (cell.height() - iconSize) / 2;
         for (auto block = blocks.rbegin(); block != blocks.rend(); ++block) {
@@ -184,6 +209,24 @@ std::vector<int> CListViewEx::SelectedRows() const
 }
 
 void CListViewEx::RepaintSelectedRows() { viewport()->repaint(); }
+
+QRegion CListViewEx::visualRegionForSelection(const QItemSelection& selection) const
+{
+    QRegion region;
+    const int width = viewport()->width(), height = viewport()->height();
+    for (const QItemSelectionRange& range : selection) {
+        // Only the rows on screen: a Select All of 100,000 rows makes one band.
+        const QRect top = visualRect(model()->index(range.top(), 0));
+        const QRect bottom = visualRect(model()->index(range.bottom(), 0));
+        if (!top.isValid() && !bottom.isValid())
+            continue;
+        const int from = top.isValid() ? std::max(0, top.top()) : 0;
+        const int to = bottom.isValid() ? std::min(height - 1, bottom.bottom()) : height - 1;
+        if (from <= to)
+            region += QRect(0, from, width, to - from + 1);
+    }
+    return region;
+}
 
 void CListViewEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {

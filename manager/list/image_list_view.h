@@ -39,13 +39,17 @@ public:
     // from the cell's left edge: after the row's file icon.
     static constexpr int kLabelStart = 18;
     static int RowHeight(const QFontMetrics& metrics);
+    // The path as the file cell shows it in `width` pixels: whole when it
+    // fits, else cut in the middle, so that its start and the file name at
+    // its end stay readable.
+    static QString FileLabel(const QString& path, const QFontMetrics& metrics, int width);
 
 private:
     const QPixmap& FileIcon(const QString& path) const;
     // Draws the text left-aligned and vertically centred in `area`, cut with
     // an ellipsis when too long. `repeated`: a text many rows share.
     void DrawCellText(QPainter* painter, const QRect& area, const QString& text, const QFontMetrics& metrics,
-                      bool repeated) const;
+                      bool repeated, Qt::TextElideMode elide = Qt::ElideRight) const;
     int EstimatedWidth(const QString& text, const QFontMetrics& metrics) const;
 
     const CWallpaperList& list_;
@@ -71,6 +75,10 @@ public:
 
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // A selected row is highlighted to the pane's right edge, so a change of
+    // the selection repaints its rows that far, not only their columns
+    // (Select All would leave the strip right of the last column unlit).
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 };

@@ -15,7 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTest>
+#include <filesystem>
 
 using namespace vistrel;
 using namespace vistrel::manager;
@@ -194,6 +196,20 @@ TEST_F(CommandsTest, ChangeNowShowsTheFirstSelectedEntry)
     EXPECT_EQ(List().GetText(2, kColTotal), "1") << "the topmost selected row was shown";
     EXPECT_EQ(List().GetText(6, kColTotal), "0");
     EXPECT_TRUE(Doc().IsModified());
+    EXPECT_TRUE(sink.texts.empty());
+}
+
+TEST_F(CommandsTest, AChangeNowThatFailsSaysWhichFileAndWhy)
+{
+    UseStandardExtenders();
+    const std::string folder = home.File("folder.bmp");
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(Start({QString::fromStdString(MakeList("one.vist", {folder}))}), StartResult::Running);
+    Select({0});
+    Frame().RunCommand(ids::kCmdChangeNow);
+    EXPECT_EQ(sink.texts, std::vector<std::string>{"The wallpaper was not changed: " + folder +
+                                                   " could not be read: it is a folder"});
+    EXPECT_EQ(List().GetText(0, kColTotal), "0");
 }
 
 TEST_F(CommandsTest, TheRandomToggleFlipsTheFlagAndItsCheckMark)
@@ -304,4 +320,41 @@ TEST_F(CommandsTest, DroppedFoldersAndFilesAreInsertedWithoutDuplicates)
                                                           home.File("drop/sub/c.bitmap"), home.File("loose.bmp")}));
     EXPECT_EQ(Frame().ListView()->model()->rowCount(), 4);
     EXPECT_TRUE(Doc().IsModified());
+}
+
+// A folder added to a long list: the first new row comes into view, the
+// status bar says how many pictures came from where (the counting window
+// may be gone before it can be read), and the window has the focus back,
+// in the list, so that its keys work at once.
+TEST_F(CommandsTest, AFolderInsertShowsItsFirstRowSaysHowManyAndGivesTheFocusBack)
+{
+    UseStandardExtenders();
+    ASSERT_EQ(Start({QString::fromStdString(MakeList("long.vist", Paths("/p", 500)))}), StartResult::Running);
+    Frame().show();
+    QApplication::setActiveWindow(&Frame());
+    CVistrelView* view = Frame().ListView();
+    ASSERT_TRUE(Eventually([&] { return Frame().isActiveWindow(); }));
+    Frame().TreeView()->setFocus();
+    std::filesystem::create_directories(home.Path() / "more");
+    for (const char* name : {"more/x.bmp", "more/y.bmp", "more/z.bmp"})
+        vistrel::test::WriteFile(home.Path() / name, "x");
+    const QRect viewport = view->viewport()->rect();
+
+    const std::string folder = home.File("more");
+    Frame().RunRecursiveInsert(folder, true);
+    ASSERT_EQ(List().GetCount(), 503);
+    EXPECT_TRUE(viewport.intersects(view->visualRect(view->model()->index(500, 0)))) << "the first added row shows";
+    EXPECT_EQ(view->currentIndex().row(), 500);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), QString::fromStdString("3 pictures added from " + folder));
+    EXPECT_TRUE(Eventually([&] { return Frame().isActiveWindow() && view->hasFocus(); }));
+
+    Frame().RunRecursiveInsert(folder, true);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), QString::fromStdString("No pictures added from " + folder));
+    ASSERT_TRUE(Eventually([&] { return Frame().isActiveWindow() && view->hasFocus(); }));
+
+    // Ctrl+N is taken at once: the changed list asks to be saved.
+    prompts.saveAnswers = {SaveAnswer::Cancel};
+    QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(prompts.askedToSave.size(), 1u);
+    EXPECT_EQ(List().GetCount(), 503);
 }

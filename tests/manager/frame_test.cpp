@@ -72,7 +72,8 @@ TEST_F(ManagerTest, TheMenuToolbarAndBarsCarryTheirTextsIdsAndKeys)
     EXPECT_EQ(
         Items(*popups[1]->menu()),
         (std::vector<std::string>{"1009 Change scheduling...", "32014 Scheduler Options...", "32031 Auto Preview"}));
-    EXPECT_EQ(Items(*popups[2]->menu()), (std::vector<std::string>{"59392 &Main Toolbar", "59393 &Status Bar"}));
+    EXPECT_EQ(Items(*popups[2]->menu()),
+              (std::vector<std::string>{"59392 &Main Toolbar", "59393 &Status Bar", "32040 &Thumbnails"}));
     EXPECT_EQ(Items(*popups[3]->menu()),
               (std::vector<std::string>{"57667 &Help Topics", "57664 &About Vistrel...", "Web resources>2"}));
     std::vector<std::string> titles;
@@ -116,7 +117,8 @@ TEST_F(ManagerTest, TheMenuToolbarAndBarsCarryTheirTextsIdsAndKeys)
     ASSERT_TRUE(tree && preview && list);
     EXPECT_EQ(tree->parentWidget(), preview->parentWidget());
     EXPECT_EQ(static_cast<QSplitter*>(tree->parentWidget())->orientation(), Qt::Vertical);
-    EXPECT_EQ(static_cast<QSplitter*>(list->parentWidget())->orientation(), Qt::Horizontal);
+    // The list's two views, rows and thumbnails, take turns in the right pane.
+    EXPECT_EQ(static_cast<QSplitter*>(list->parentWidget()->parentWidget())->orientation(), Qt::Horizontal);
     EXPECT_LT(tree->mapTo(&Frame(), QPoint()).y(), preview->mapTo(&Frame(), QPoint()).y());
     EXPECT_LT(tree->mapTo(&Frame(), QPoint()).x(), list->mapTo(&Frame(), QPoint()).x());
     EXPECT_EQ(app->Preview(), preview);
