@@ -7,6 +7,7 @@
 #include "vistrel/core/param_block.h"
 #include "vistrel/core/param_chain.h"
 #include "vistrel/core/sized_read.h"
+#include "vistrel/platform/input_file.h"
 
 #include <cctype>
 #include <charconv>
@@ -318,6 +319,7 @@ int CWallpaperList::PickNext()
 bool CWallpaperList::ChangeNow(int index)
 {
     changeError_.clear();
+    changeFailure_ = Failure::Entry;
     if (!registry_ || index < 0 || index >= GetCount())
         return false;
     const std::string path = rows_[index][kColFile];
@@ -326,6 +328,7 @@ bool CWallpaperList::ChangeNow(int index)
         changeError_ = path + " " + std::string(what) + (why && *why ? std::string(": ") + why : std::string());
         return false;
     };
+    const std::string shownBefore = rows_[index][kColShown];
     MarkShown(index);
     if (index >= static_cast<int>(chains_.size()))
         return fail("has no reader and viewer in the list"); // a row whose chain never loaded
@@ -341,10 +344,19 @@ bool CWallpaperList::ChangeNow(int index)
         return fail("needs the reader extender " + TrimmedId(readerBlock) + ", which is not installed");
     if (!registry_->IsViewer(viewer))
         return fail("needs the viewer extender " + TrimmedId(viewerBlock) + ", which is not installed");
+    // A name that became a FIFO, a device or a folder is no picture, and
+    // handing it to a reader that opens it plainly would block for ever.
+    if (std::string why = platform::WhyNotAFile(path); !why.empty())
+        return fail("could not be read: " + why);
     // At the size the viewer's mode needs, where both extenders can say so.
     gmem::Handle image = ReadForViewer(reader, readerBlock, viewer, viewerBlock, path.c_str());
-    if (!image)
+    if (!image) {
+        // What is wrong with the file itself ("there is no such file", "it
+        // is empty") is said in the same words whatever reader failed on it.
+        if (std::string why = platform::WhyUnreadable(path); !why.empty())
+            return fail("could not be read: " + why);
         return fail("could not be read", reader);
+    }
     if (count > 2) {
         ShowMessage("ChangeNow - (Subitems... Work in progress...", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
         gmem::Free(image);
@@ -352,9 +364,15 @@ bool CWallpaperList::ChangeNow(int index)
     }
     if (!ext::Show(viewer, image, viewerBlock)) {
         gmem::Free(image);
+        if (ext::ShowFailure(viewer) == VISTREL_SHOW_FAILED_INSTALL) {
+            changeFailure_ = Failure::Desktop;
+            SetText(index, kColShown, shownBefore);
+            return fail("could not be made the wallpaper", viewer);
+        }
         return fail("could not be shown", viewer);
     }
     CountShow(index);
+    changeFailure_ = Failure::None;
     return true;
 }
 
@@ -368,7 +386,9 @@ gmem::Handle CWallpaperList::ReadWithChain(void* chainData, std::size_t bytes, c
         std::uint8_t* readerBlock = chain.GetBlock(0);
         ExtenderHandle reader = registry_->FindExtenderById(BlockId(readerBlock));
         ExtenderHandle viewer = registry_->FindExtenderById(BlockId(chain.GetBlock(count - 1)));
-        if (registry_->IsReader(reader) && registry_->IsViewer(viewer))
+        // A FIFO, a device or a folder is not handed to the reader, whose
+        // open might wait for ever.
+        if (registry_->IsReader(reader) && registry_->IsViewer(viewer) && platform::WhyNotAFile(path).empty())
             image = ext::Read(reader, path.c_str(), readerBlock);
     }
     chain.Detach(); // nothing was edited, so the buffer stays where it was

@@ -3,12 +3,18 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
 
 #include "vistrel/dib/dib.h"
+
+#ifdef PHOTOLOAD_HAVE_PNG
+#include "canvas.h"
+#include "decoders.h"
+#endif
 
 namespace photo_test {
 
@@ -167,13 +173,60 @@ Decoded Finish(gmem::Handle dib)
 
 } // namespace
 
+std::string PngWaysDiffer(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request)
+{
+#ifdef PHOTOLOAD_HAVE_PNG
+    using namespace vistrel::photoload;
+    struct Read {
+        gmem::Owner dib;
+        std::string error;
+    };
+    auto read = [&](PngRows way) {
+        Canvas canvas(request);
+        const bool decoded = DecodePngRows(FileBytes{bytes.data(), bytes.size()}, canvas, way);
+        return Read{gmem::Owner(decoded ? canvas.Finish() : nullptr), canvas.Error()};
+    };
+    const Read fast = read(PngRows::kFastest), whole = read(PngRows::kLibspng);
+    if (!fast.dib || !whole.dib) {
+        if (fast.dib || whole.dib)
+            return std::string("only ") + (fast.dib ? "the fast way" : "libspng") + " reads it (" + fast.error +
+                   whole.error + ")";
+        return fast.error == whole.error ? "" : "the errors differ: " + fast.error + " / " + whole.error;
+    }
+    vistrel::dib::LockedBlock a(fast.dib.get()), b(whole.dib.get());
+    if (a.size() != b.size() || std::memcmp(a.bytes(), b.bytes(), a.size()) != 0)
+        return "the pictures differ";
+#else
+    (void)bytes;
+    (void)request;
+#endif
+    return {};
+}
+
+namespace {
+
+// Every PNG a test reads is also read both ways, which must agree.
+void ExpectPngWaysAgree(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request)
+{
+    static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (bytes.size() >= 8 && std::memcmp(bytes.data(), signature, 8) == 0) {
+        EXPECT_EQ(PngWaysDiffer(bytes, request), "");
+    }
+}
+
+} // namespace
+
 Decoded Decode(const fs::path& path, const vistrel::photoload::ReadRequest& request)
 {
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec))
+        ExpectPngWaysAgree(ReadBytes(path), request);
     return Finish(vistrel::photoload::ReadPhoto(path.string().c_str(), request));
 }
 
 Decoded DecodeBytes(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request)
 {
+    ExpectPngWaysAgree(bytes, request);
     return Finish(vistrel::photoload::ReadPhotoFromMemory(bytes.data(), bytes.size(), request));
 }
 

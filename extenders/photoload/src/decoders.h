@@ -33,6 +33,10 @@ DecodeFn DecoderFor(Format format);
 
 bool DecodeJpeg(const FileBytes& file, PictureSink& canvas);
 bool DecodePng(const FileBytes& file, PictureSink& canvas);
+// PNG rows by the fastest way for the picture, or by libspng alone (which
+// the tests and the differential fuzzer compare the fast way with).
+enum class PngRows { kFastest, kLibspng };
+bool DecodePngRows(const FileBytes& file, PictureSink& canvas, PngRows way);
 bool DecodeWebp(const FileBytes& file, PictureSink& canvas);
 bool DecodeGif(const FileBytes& file, PictureSink& canvas);
 bool DecodeTiff(const FileBytes& file, PictureSink& canvas);

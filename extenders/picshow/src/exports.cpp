@@ -16,7 +16,7 @@ namespace gmem = vistrel::gmem;
 namespace {
 
 VistrelMessageFn g_sink = nullptr;
-std::string g_lastError;
+picshow::ShowError g_lastError;
 
 } // namespace
 
@@ -38,7 +38,10 @@ VISTREL_OPERATION(const char*, returnType)(void) { return "image"; }
 VISTREL_OPERATION(void, SetMessageSink)(VistrelMessageFn sink) { g_sink = sink; }
 
 // Why the last show failed; empty after a show that succeeded.
-VISTREL_OPERATION(const char*, getError)(void) { return g_lastError.c_str(); }
+VISTREL_OPERATION(const char*, getError)(void) { return g_lastError.text.c_str(); }
+
+// Whether the last show failed for its picture or for the desktop.
+VISTREL_OPERATION(int, showFailure)(void) { return g_lastError.failure; }
 
 VISTREL_OPERATION(void*, GetDefParams)(void)
 {
@@ -50,7 +53,7 @@ VISTREL_OPERATION(void*, GetDefParams)(void)
 
 VISTREL_OPERATION(int, show)(VistrelGlobal image, void* block)
 {
-    g_lastError.clear();
+    g_lastError = {};
     return picshow::ShowImage(image, static_cast<const std::uint8_t*>(block), g_sink, g_lastError) ? 1 : 0;
 }
 

@@ -94,11 +94,20 @@ public:
     // eligible: a random list whose priorities are all below 1).
     int PickNext();
     // Marks the entry shown, reads it with its reader and has its viewer show
-    // it; true when the wallpaper changed (Total is counted then).
+    // it; true when the wallpaper changed (Total is counted then). An entry
+    // that cannot be read or composed stays marked shown, so that the next
+    // attempt moves on to another one. When the picture was fine but could
+    // not be installed (the desktop refused it or is not there), the entry's
+    // Shown is put back as it was: no other entry would fare better, and the
+    // round must not be lost.
     bool ChangeNow(int index);
     // Why the last ChangeNow failed, naming the file and, where the reader or
     // viewer says, its reason ("getError"); empty after a success.
     const std::string& LastChangeError() const { return changeError_; }
+    // Whose fault the last failed ChangeNow was: the entry's (try another) or
+    // the desktop's (stop trying: every entry would fail the same way).
+    enum class Failure { None, Entry, Desktop };
+    Failure LastChangeFailure() const { return changeFailure_; }
 
     // The entry's or a file's image, owned by the caller, or null. Counters stay.
     gmem::Handle ReadEntryImage(int index);
@@ -153,6 +162,7 @@ private:
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
     std::string changeError_;
+    Failure changeFailure_ = Failure::None;
 };
 
 } // namespace vistrel

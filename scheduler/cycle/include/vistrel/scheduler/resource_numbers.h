@@ -1,0 +1,46 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
+/* The scheduler's resource numbers as plain macros, so that the Win32
+   program's resource script (compiled by windres, which reads no C++) and
+   the C++ constants of resource_ids.h come from one list. */
+#ifndef VISTREL_SCHEDULER_RESOURCE_NUMBERS_H
+#define VISTREL_SCHEDULER_RESOURCE_NUMBERS_H
+
+#define VISTREL_IDI_ACTIVE 128
+#define VISTREL_IDI_OFF 131
+#define VISTREL_IDI_CHANGING 133
+#define VISTREL_IDI_BUSY 134
+#define VISTREL_IDB_PICTURE 132
+
+#define VISTREL_IDR_TRAY 129
+#define VISTREL_WM_TRAY 1034
+
+#define VISTREL_IDD_ABOUT 100
+#define VISTREL_IDD_SCHEDULER 102
+#define VISTREL_IDD_PLACEHOLDER 130
+
+#define VISTREL_IDC_LIST 1003
+
+#define VISTREL_ID_CLOSE 1
+#define VISTREL_ID_CANCEL 2
+#define VISTREL_ID_ABOUT 16
+#define VISTREL_ID_HIDE 1002
+#define VISTREL_ID_CHECK_LIST 1004
+#define VISTREL_ID_SAVE_LIST 1005
+#define VISTREL_ID_LOAD_LIST 1006
+#define VISTREL_ID_MORE_OPTIONS 32771
+#define VISTREL_ID_TOGGLE_ACTIVE 32772
+#define VISTREL_ID_OPEN_MANAGER 32773
+#define VISTREL_ID_CHANGE_NOW 32774
+
+#define VISTREL_IDS_ABOUT 101
+#define VISTREL_IDS_CHANGING 32775
+#define VISTREL_IDS_SAVING 32776
+#define VISTREL_IDS_ACTIVE 32777
+#define VISTREL_IDS_OFF 32778
+#define VISTREL_IDS_LOADING 32779
+
+#define VISTREL_TIMER_CHECK_LIST 1004
+#define VISTREL_TIMER_SAVE_LIST 1005
+#define VISTREL_TIMER_POLL 1007
+
+#endif
