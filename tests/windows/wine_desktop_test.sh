@@ -187,7 +187,14 @@ wineserver -k # the session ends: the user logs off
 export VISTREL_SCHEDULER_PICTURE_MS=300
 # The next login: Wine's start-up of a session runs the login entries.
 wineboot >/dev/null 2>&1
-scheduler_running() { pgrep -f 'Vistrel\\Vistrel_Scheduler.exe' >/dev/null; }
+# A scheduler of this prefix (another test may run its own elsewhere).
+scheduler_running() {
+  local pid
+  for pid in $(pgrep -f 'Vistrel\\Vistrel_Scheduler.exe'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
 check "the scheduler started at login" eventually 30 scheduler_running
 check "its icon is in the notification area" eventually 20 tray_shows_icon
 showing() { shoot && near "$(pixel 400 300)" "${colours[$1]}"; }
