@@ -15,7 +15,8 @@
 #    driven by mouse clicks, changes the wallpaper now, the double-click
 #    switches the scheduler off and "Close Scheduler" saves the list. The
 #    README's screenshot is left in BUILD/tests/wine-desktop.png.
-# 4. A silent uninstall removes all of it and keeps the user's lists and
+# 4. Installing again and a silent uninstall close the running scheduler;
+#    the uninstall removes all of it and keeps the user's lists and
 #    settings; a per-user install and uninstall do the same for the user.
 # Ends with "N passed, M failed"; exit status 77 when a tool is missing.
 set -uo pipefail
@@ -246,11 +247,16 @@ import json, sys
 print(' '.join(r['total'] for r in json.load(sys.stdin)['rows']))"; }
 check "the list was saved on close: each picture shown once" test "$(totals)" = "1 1 1"
 
-echo "--- silent uninstall"
-cp "$list" "$programs/kept.vist"
-# As after a login, the scheduler runs while the uninstaller does its work.
+echo "--- installing again, silent uninstall"
+# As after a login, the scheduler runs while the installer and the
+# uninstaller do their work: they close it first.
 wine "C:\\Program Files\\Vistrel\\Vistrel_Scheduler.exe" >/dev/null 2>&1 &
 check "the scheduler runs again" eventually 20 tray_shows_icon
+check "installing again over it succeeds" wine "$(winpath "$installer")" /S
+check "and closed it first" gone
+cp "$list" "$programs/kept.vist"
+wine "C:\\Program Files\\Vistrel\\Vistrel_Scheduler.exe" >/dev/null 2>&1 &
+check "the reinstalled scheduler runs" eventually 20 tray_shows_icon
 check "the uninstaller runs silently" wine "C:\\Program Files\\Vistrel\\Uninstall.exe" /S
 # The uninstaller goes on from a copy of itself; its last step is its entry.
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vistrel'
