@@ -19,7 +19,7 @@ packages=(
   libx11-dev libxrandr-dev libxext-dev libx11-6 libxrandr2 libxext6
   qt6-base-dev libgl-dev
   dpkg-dev file
-  libjpeg62-turbo-dev libspng-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libjxl-dev
+  libjpeg62-turbo-dev libspng-dev zlib1g-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libde265-dev libjxl-dev
   libexif-dev liblcms2-dev
 )
 if [[ "${1:-}" == "--tests" ]]; then

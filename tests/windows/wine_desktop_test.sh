@@ -15,7 +15,8 @@
 #    driven by mouse clicks, changes the wallpaper now, the double-click
 #    switches the scheduler off and "Close Scheduler" saves the list. The
 #    README's screenshot is left in BUILD/tests/wine-desktop.png.
-# 4. A silent uninstall removes all of it and keeps the user's lists and
+# 4. Installing again and a silent uninstall close the running scheduler;
+#    the uninstall removes all of it and keeps the user's lists and
 #    settings; a per-user install and uninstall do the same for the user.
 # Ends with "N passed, M failed"; exit status 77 when a tool is missing.
 set -uo pipefail
@@ -187,7 +188,14 @@ wineserver -k # the session ends: the user logs off
 export VISTREL_SCHEDULER_PICTURE_MS=300
 # The next login: Wine's start-up of a session runs the login entries.
 wineboot >/dev/null 2>&1
-scheduler_running() { pgrep -f 'Vistrel\\Vistrel_Scheduler.exe' >/dev/null; }
+# A scheduler of this prefix (another test may run its own elsewhere).
+scheduler_running() {
+  local pid
+  for pid in $(pgrep -f 'Vistrel\\Vistrel_Scheduler.exe'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
 check "the scheduler started at login" eventually 30 scheduler_running
 check "its icon is in the notification area" eventually 20 tray_shows_icon
 showing() { shoot && near "$(pixel 400 300)" "${colours[$1]}"; }
@@ -239,11 +247,16 @@ import json, sys
 print(' '.join(r['total'] for r in json.load(sys.stdin)['rows']))"; }
 check "the list was saved on close: each picture shown once" test "$(totals)" = "1 1 1"
 
-echo "--- silent uninstall"
-cp "$list" "$programs/kept.vist"
-# As after a login, the scheduler runs while the uninstaller does its work.
+echo "--- installing again, silent uninstall"
+# As after a login, the scheduler runs while the installer and the
+# uninstaller do their work: they close it first.
 wine "C:\\Program Files\\Vistrel\\Vistrel_Scheduler.exe" >/dev/null 2>&1 &
 check "the scheduler runs again" eventually 20 tray_shows_icon
+check "installing again over it succeeds" wine "$(winpath "$installer")" /S
+check "and closed it first" gone
+cp "$list" "$programs/kept.vist"
+wine "C:\\Program Files\\Vistrel\\Vistrel_Scheduler.exe" >/dev/null 2>&1 &
+check "the reinstalled scheduler runs" eventually 20 tray_shows_icon
 check "the uninstaller runs silently" wine "C:\\Program Files\\Vistrel\\Uninstall.exe" /S
 # The uninstaller goes on from a copy of itself; its last step is its entry.
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vistrel'

@@ -41,6 +41,10 @@ bool DecodeWebp(const FileBytes& file, PictureSink& canvas);
 bool DecodeGif(const FileBytes& file, PictureSink& canvas);
 bool DecodeTiff(const FileBytes& file, PictureSink& canvas);
 bool DecodeHeif(const FileBytes& file, PictureSink& canvas);
+// HEVC pictures decoded on every core, or by libheif's own plugin on one
+// (which the tests compare with).
+enum class HevcThreads { kEveryCore, kLibheifs };
+bool DecodeHeifWith(const FileBytes& file, PictureSink& canvas, HevcThreads threads);
 bool DecodeJxl(const FileBytes& file, PictureSink& canvas);
 
 } // namespace vistrel::photoload

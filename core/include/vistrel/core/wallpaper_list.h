@@ -145,6 +145,10 @@ private:
     void SetNumber(int index, int column, long value);
     gmem::Handle ReadWithChain(void* chain, std::size_t bytes, const std::string& path);
     void IndexRow(int index);
+    // Builds the index again when rows changed under it.
+    void FreshIndex() const;
+    // Asks memory for what looking up each path will read (InsertFiles).
+    void PrefetchLookups(std::span<const std::string> paths) const;
     void AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes);
     void FreeAll();
 
