@@ -110,9 +110,11 @@ void FoldedPathIndex::Rebuild(std::uint32_t rows)
     }
 }
 
-bool FoldedPathIndex::Contains(std::string_view path) const
+bool FoldedPathIndex::Contains(std::string_view path) const { return Contains(path, Hash(path)); }
+
+bool FoldedPathIndex::Contains(std::string_view path, std::uint64_t hash) const
 {
-    return size_ != 0 && slots_[Find(path, Hash(path))].row != kEmpty;
+    return size_ != 0 && slots_[Find(path, hash)].row != kEmpty;
 }
 
 void FoldedPathIndex::PrefetchSlot(std::uint64_t hash) const

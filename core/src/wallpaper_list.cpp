@@ -146,16 +146,16 @@ bool CWallpaperList::ContainsFile(std::string_view path) const
     return fileIndex_.Contains(path);
 }
 
-void CWallpaperList::PrefetchLookups(std::span<const std::string> paths) const
+void CWallpaperList::PrefetchLookups(std::span<const std::string> paths, std::vector<std::uint64_t>& hashes) const
 {
     FreshIndex();
-    if (fileIndex_.Size() == 0)
-        return;
-    std::vector<std::uint64_t> hashes(paths.size());
+    hashes.resize(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
         hashes[i] = FoldedPathIndex::Hash(paths[i]);
         fileIndex_.PrefetchSlot(hashes[i]);
     }
+    if (fileIndex_.Size() == 0)
+        return;
     std::vector<const std::string*> held(paths.size(), nullptr);
     for (std::size_t i = 0; i < paths.size(); ++i)
         if (std::uint32_t row = fileIndex_.RowOfSlot(hashes[i]); row != FoldedPathIndex::kNoRow) {
@@ -217,12 +217,14 @@ int CWallpaperList::InsertFiles(std::span<const std::string> paths, bool noDupli
     };
     std::vector<Template> templates;
     int added = 0;
+    std::vector<std::uint64_t> hashes;
     if (noDuplicates)
-        PrefetchLookups(paths);
-    for (const std::string& path : paths) {
+        PrefetchLookups(paths, hashes);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
         // Both refusals say nothing, so the cheaper test comes first.
         ExtenderHandle reader = registry_->FindReaderForFile(path);
-        if (!reader || (noDuplicates && ContainsFile(path)))
+        if (!reader || (noDuplicates && fileIndex_.Contains(path, hashes[i])))
             continue;
         auto t = templates.begin();
         while (t != templates.end() && t->reader != reader)
@@ -241,7 +243,7 @@ int CWallpaperList::InsertFiles(std::span<const std::string> paths, bool noDupli
         if (!chain)
             continue;
         std::memcpy(chain, t->chain, t->bytes);
-        AppendRow(path, t->type, chain, t->bytes);
+        AppendRow(path, t->type, chain, t->bytes, noDuplicates ? &hashes[i] : nullptr);
         ++added;
     }
     for (Template& t : templates)
@@ -251,12 +253,16 @@ int CWallpaperList::InsertFiles(std::span<const std::string> paths, bool noDupli
     return added;
 }
 
-void CWallpaperList::AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes)
+void CWallpaperList::AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes,
+                               const std::uint64_t* hash)
 {
     int index = GetCount();
     chains_.push_back({chain, chainBytes});
     rows_.push_back(RowTexts{path, type, "0", "50", "0"});
-    IndexRow(index);
+    if (hash && !fileIndexStale_)
+        fileIndex_.Add(static_cast<std::uint32_t>(index), rows_[index][kColFile], *hash);
+    else
+        IndexRow(index);
     if (observer_)
         observer_->RowInserted(index);
 }

@@ -25,10 +25,13 @@ public:
 
     // Records that `row` holds `path`. A path held already keeps its first row.
     void Add(std::uint32_t row, std::string_view path);
+    // The same with the path's Hash computed already.
+    void Add(std::uint32_t row, std::string_view path, std::uint64_t hash) { Insert(row, path, hash); }
     // Clears the index and adds rows 0 to rows - 1 (their paths from the
     // owner), each row's slot fetched from memory a few rows ahead.
     void Rebuild(std::uint32_t rows);
     bool Contains(std::string_view path) const;
+    bool Contains(std::string_view path, std::uint64_t hash) const;
     // A look-up waits for memory (its slot, then the held row's text) far
     // longer than it computes. For a batch of paths these ask memory for all
     // of it first, in steps: the slot of each hash (see Hash), then, once the

@@ -147,9 +147,11 @@ private:
     void IndexRow(int index);
     // Builds the index again when rows changed under it.
     void FreshIndex() const;
-    // Asks memory for what looking up each path will read (InsertFiles).
-    void PrefetchLookups(std::span<const std::string> paths) const;
-    void AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes);
+    // Asks memory for what looking up each path will read (InsertFiles);
+    // `hashes` gets the paths' hashes.
+    void PrefetchLookups(std::span<const std::string> paths, std::vector<std::uint64_t>& hashes) const;
+    void AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes,
+                   const std::uint64_t* hash = nullptr);
     void FreeAll();
 
     const CExtenderRegistry* registry_;
