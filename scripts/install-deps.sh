@@ -16,7 +16,7 @@ packages=(
   qt6-base-dev libgl-dev
   dpkg-dev file
   libjpeg62-turbo-dev libspng-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libjxl-dev
-  libexif-dev liblcms2-dev
+  libexif-dev liblcms2-dev nlohmann-json3-dev
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(

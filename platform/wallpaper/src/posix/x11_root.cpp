@@ -274,7 +274,7 @@ bool SetRootPicture(const PictureView& picture, Style style, const RootPictureOp
     } else {
         std::vector<detail::MonitorRect> monitors = detail::ListMonitors(*x, display, root);
         if (monitors.empty())
-            monitors.push_back({0, 0, width, height, true});
+            monitors.push_back({0, 0, width, height, true, {}});
         for (const detail::MonitorRect& m : monitors) {
             // Each monitor shows the picture in its own middle, clipped to it
             // and to the screen.
