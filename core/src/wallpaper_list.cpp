@@ -315,44 +315,77 @@ int CWallpaperList::PickNext()
     return -1;
 }
 
+bool CWallpaperList::FailChange(const std::string& path, std::string_view what, ExtenderHandle whoSays,
+                                ChangeFailure kind)
+{
+    const char* why = whoSays ? ext::GetError(whoSays) : nullptr;
+    changeError_ = path + " " + std::string(what) + (why && *why ? std::string(": ") + why : std::string());
+    changeFailure_ = kind;
+    return false;
+}
+
+bool CWallpaperList::FindShowable(int index, Showable& entry, std::string& why)
+{
+    entry.path = rows_[index][kColFile];
+    if (index >= static_cast<int>(chains_.size())) {
+        why = "has no reader and viewer in the list"; // a row whose chain never loaded
+        return false;
+    }
+    CParamChain chain;
+    chain.Attach(chains_[index].data, chains_[index].bytes);
+    entry.blocks = chain.GetCount();
+    if (entry.blocks >= 2) {
+        entry.readerBlock = chain.GetBlock(0);
+        entry.viewerBlock = chain.GetBlock(entry.blocks - 1);
+    }
+    chain.Detach(); // nothing was edited, so the buffer stays where it was
+    if (entry.blocks < 2 || !entry.readerBlock || !entry.viewerBlock) {
+        why = "has no reader and viewer in the list";
+        return false;
+    }
+    entry.reader = registry_->FindExtenderById(BlockId(entry.readerBlock));
+    entry.viewer = registry_->FindExtenderById(BlockId(entry.viewerBlock));
+    if (!registry_->IsReader(entry.reader)) {
+        why = "needs the reader extender " + TrimmedId(entry.readerBlock) + ", which is not installed";
+        return false;
+    }
+    if (!registry_->IsViewer(entry.viewer)) {
+        why = "needs the viewer extender " + TrimmedId(entry.viewerBlock) + ", which is not installed";
+        return false;
+    }
+    return true;
+}
+
 bool CWallpaperList::ChangeNow(int index)
 {
     changeError_.clear();
+    changeFailure_ = ChangeFailure::None;
     if (!registry_ || index < 0 || index >= GetCount())
         return false;
-    const std::string path = rows_[index][kColFile];
-    auto fail = [&](std::string_view what, ExtenderHandle whoSays = nullptr) {
-        const char* why = whoSays ? ext::GetError(whoSays) : nullptr;
-        changeError_ = path + " " + std::string(what) + (why && *why ? std::string(": ") + why : std::string());
-        return false;
-    };
+    Showable entry;
+    std::string why;
+    if (!FindShowable(index, entry, why)) {
+        MarkShown(index);
+        return FailChange(rows_[index][kColFile], why);
+    }
+    // A viewer that composes per monitor gets every monitor; the others show
+    // one picture, for the primary monitor.
+    if (entry.blocks == 2 && ext::Lookup(entry.viewer, "compose"))
+        return ChangeOnMonitors(index, entry);
     MarkShown(index);
-    if (index >= static_cast<int>(chains_.size()))
-        return fail("has no reader and viewer in the list"); // a row whose chain never loaded
-    AttachedChain chain(chains_[index].data, chains_[index].bytes);
-    const int count = chain->GetCount();
-    if (count < 2)
-        return fail("has no reader and viewer in the list");
-    std::uint8_t* readerBlock = chain->GetBlock(0);
-    std::uint8_t* viewerBlock = chain->GetBlock(count - 1);
-    ExtenderHandle reader = registry_->FindExtenderById(BlockId(readerBlock));
-    ExtenderHandle viewer = registry_->FindExtenderById(BlockId(viewerBlock));
-    if (!registry_->IsReader(reader))
-        return fail("needs the reader extender " + TrimmedId(readerBlock) + ", which is not installed");
-    if (!registry_->IsViewer(viewer))
-        return fail("needs the viewer extender " + TrimmedId(viewerBlock) + ", which is not installed");
     // At the size the viewer's mode needs, where both extenders can say so.
-    gmem::Handle image = ReadForViewer(reader, readerBlock, viewer, viewerBlock, path.c_str());
+    gmem::Handle image =
+        ReadForViewer(entry.reader, entry.readerBlock, entry.viewer, entry.viewerBlock, entry.path.c_str());
     if (!image)
-        return fail("could not be read", reader);
-    if (count > 2) {
+        return FailChange(entry.path, "could not be read", entry.reader);
+    if (entry.blocks > 2) {
         ShowMessage("ChangeNow - (Subitems... Work in progress...", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
         gmem::Free(image);
-        return fail("has middle extenders, which cannot be used yet");
+        return FailChange(entry.path, "has middle extenders, which cannot be used yet");
     }
-    if (!ext::Show(viewer, image, viewerBlock)) {
+    if (!ext::Show(entry.viewer, image, entry.viewerBlock)) {
         gmem::Free(image);
-        return fail("could not be shown", viewer);
+        return FailChange(entry.path, "could not be shown", entry.viewer);
     }
     CountShow(index);
     return true;

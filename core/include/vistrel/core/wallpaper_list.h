@@ -8,6 +8,7 @@
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/folded_path_index.h"
 #include "vistrel/platform/global_memory.h"
+#include "vistrel_extender.h"
 
 #include <array>
 #include <cstdint>
@@ -95,10 +96,24 @@ public:
     int PickNext();
     // Marks the entry shown, reads it with its reader and has its viewer show
     // it; true when the wallpaper changed (Total is counted then).
+    //
+    // With a viewer that composes per monitor (its "compose" export) every
+    // monitor gets a picture made for it, by the "Monitors" setting: "same",
+    // the entry composed for each monitor (read once, at the largest size
+    // any monitor needs); "each", the entry on the primary monitor and the
+    // list's next entries, by its own rule, on the others (each of them
+    // marked shown and counted); "span", one composition across all
+    // monitors. The wallpaper files are written and the desktop is given all
+    // monitors at once. When the desktop refuses, no entry's counters move.
     bool ChangeNow(int index);
     // Why the last ChangeNow failed, naming the file and, where the reader or
     // viewer says, its reason ("getError"); empty after a success.
     const std::string& LastChangeError() const { return changeError_; }
+    // Whether the last ChangeNow failed on the picture (it could not be read
+    // or composed: the entry is used up, the next one may do) or on the
+    // desktop, which would refuse any other entry as well.
+    enum class ChangeFailure { None, Picture, Desktop };
+    ChangeFailure LastChangeFailure() const { return changeFailure_; }
 
     // The entry's or a file's image, owned by the caller, or null. Counters stay.
     gmem::Handle ReadEntryImage(int index);
@@ -132,6 +147,24 @@ private:
         std::size_t bytes = 0;
     };
 
+    // An entry's reader and viewer with their blocks, as a change needs them.
+    struct Showable {
+        ExtenderHandle reader = nullptr;
+        ExtenderHandle viewer = nullptr;
+        std::uint8_t* readerBlock = nullptr; // inside the entry's chain
+        std::uint8_t* viewerBlock = nullptr;
+        int blocks = 0; // in the chain: more than 2 means middle extenders
+        std::string path;
+    };
+    // The entry's extenders, or false with why it cannot be shown.
+    bool FindShowable(int index, Showable& entry, std::string& why);
+    bool ChangeOnMonitors(int index, const Showable& entry);
+    // Composes `image` of `entry` for one screen; null with the reason.
+    gmem::Handle ComposeEntry(const Showable& entry, gmem::Handle image, const VistrelScreen& screen,
+                              std::uint32_t& style, std::string& why);
+    bool FailChange(const std::string& path, std::string_view what, ExtenderHandle whoSays = nullptr,
+                    ChangeFailure kind = ChangeFailure::Picture);
+
     long Number(int index, int column) const { return ParseNumber(rows_[index][column]); }
     void SetNumber(int index, int column, long value);
     gmem::Handle ReadWithChain(void* chain, std::size_t bytes, const std::string& path);
@@ -153,6 +186,7 @@ private:
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
     std::string changeError_;
+    ChangeFailure changeFailure_ = ChangeFailure::None;
 };
 
 } // namespace vistrel

@@ -22,6 +22,21 @@ public:
         return picture_ ? SetRootPicture(*picture_, style_, options, error)
                         : SetRootPictureFile(file_, style_, options, error);
     }
+
+    // One pixmap of the whole screen, over the connection the monitors were
+    // read through: each monitor's picture in its rectangle.
+    bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
+                       std::string& error) override
+    {
+        RootPictureOptions options;
+        options.background = layout.background;
+        if (layout.monitors.size() == 1 && wallpapers.size() == 1)
+            // As a single picture always was: tiled over the whole screen,
+            // or centred on the monitor the server reports.
+            return SetRootPicture(wallpapers.front().pixels, wallpapers.front().style, options, error,
+                                  layout.connection);
+        return SetRootPictures(wallpapers, options, error, layout.connection);
+    }
 };
 
 } // namespace
