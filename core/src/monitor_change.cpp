@@ -66,8 +66,8 @@ bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry)
     // and no entry is used up.
     wallpaper::MonitorPictureInstaller desktop;
     if (std::string error; !desktop.Prepare(error)) {
-        changeError_ = entry.path + " could not be shown: " + error;
-        changeFailure_ = ChangeFailure::Desktop;
+        changeError_ = entry.path + " could not be made the wallpaper: " + error;
+        changeFailure_ = Failure::Desktop;
         return false;
     }
 
@@ -174,8 +174,8 @@ bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry)
                 SetText(i, kColShown, shownBefore[i]);
         if (rows_[index][kColShown] != entryShownBefore)
             SetText(index, kColShown, entryShownBefore);
-        changeError_ = entry.path + " could not be shown: " + error;
-        changeFailure_ = ChangeFailure::Desktop;
+        changeError_ = entry.path + " could not be made the wallpaper: " + error;
+        changeFailure_ = Failure::Desktop;
         return false;
     }
     for (int row : shownRows)

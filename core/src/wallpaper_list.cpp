@@ -315,8 +315,7 @@ int CWallpaperList::PickNext()
     return -1;
 }
 
-bool CWallpaperList::FailChange(const std::string& path, std::string_view what, ExtenderHandle whoSays,
-                                ChangeFailure kind)
+bool CWallpaperList::FailChange(const std::string& path, std::string_view what, ExtenderHandle whoSays, Failure kind)
 {
     const char* why = whoSays ? ext::GetError(whoSays) : nullptr;
     changeError_ = path + " " + std::string(what) + (why && *why ? std::string(": ") + why : std::string());
@@ -359,7 +358,7 @@ bool CWallpaperList::FindShowable(int index, Showable& entry, std::string& why)
 bool CWallpaperList::ChangeNow(int index)
 {
     changeError_.clear();
-    changeFailure_ = ChangeFailure::None;
+    changeFailure_ = Failure::None;
     if (!registry_ || index < 0 || index >= GetCount())
         return false;
     Showable entry;

@@ -109,11 +109,10 @@ public:
     // Why the last ChangeNow failed, naming the file and, where the reader or
     // viewer says, its reason ("getError"); empty after a success.
     const std::string& LastChangeError() const { return changeError_; }
-    // Whether the last ChangeNow failed on the picture (it could not be read
-    // or composed: the entry is used up, the next one may do) or on the
-    // desktop, which would refuse any other entry as well.
-    enum class ChangeFailure { None, Picture, Desktop };
-    ChangeFailure LastChangeFailure() const { return changeFailure_; }
+    // Whose fault the last failed ChangeNow was: the entry's (try another) or
+    // the desktop's (stop trying: every entry would fail the same way).
+    enum class Failure { None, Entry, Desktop };
+    Failure LastChangeFailure() const { return changeFailure_; }
 
     // The entry's or a file's image, owned by the caller, or null. Counters stay.
     gmem::Handle ReadEntryImage(int index);
@@ -163,7 +162,7 @@ private:
     gmem::Handle ComposeEntry(const Showable& entry, gmem::Handle image, const VistrelScreen& screen,
                               std::uint32_t& style, std::string& why);
     bool FailChange(const std::string& path, std::string_view what, ExtenderHandle whoSays = nullptr,
-                    ChangeFailure kind = ChangeFailure::Picture);
+                    Failure kind = Failure::Entry);
 
     long Number(int index, int column) const { return ParseNumber(rows_[index][column]); }
     void SetNumber(int index, int column, long value);
@@ -186,7 +185,7 @@ private:
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
     std::string changeError_;
-    ChangeFailure changeFailure_ = ChangeFailure::None;
+    Failure changeFailure_ = Failure::None;
 };
 
 } // namespace vistrel
