@@ -5,23 +5,25 @@
 # entry in /etc/xdg/autostart, the menu entry, file type and icons in
 # /usr/share. Debian's own triggers refresh the desktop, file-type and icon
 # caches when it is installed, so the package needs no scripts.
-set(VISTREL_PACKAGE_MAINTAINER "Vistrel developers <vistrel@invalid>"
-  CACHE STRING "Maintainer named in the Debian package")
-
+# The maintainer (VISTREL_PACKAGE_MAINTAINER) is set beside the changelog
+# it signs, in dist/CMakeLists.txt.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vistrel)
 set(CPACK_PACKAGE_VENDOR "Vistrel developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${VISTREL_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VISTREL_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "automatic desktop wallpaper changer")
-set(CPACK_PACKAGE_DESCRIPTION "Vistrel changes the desktop wallpaper by itself. You keep an image list - picture
-files, each with a priority and two counters - in a list file (.vist); the tray
-scheduler changes the wallpaper to the next picture whenever the list's schedule
-says so, in each picture's own mode (tile, centre, fit, proportioned fit, free
-position). The list manager Vistrel edits the lists, vistrelctl works on them
-from the command line. Pictures are read, composed and installed by plug-in
-extenders. Works on bare X11 and on GNOME, Cinnamon, MATE, KDE Plasma, XFCE,
-LXQt and sway.")
+# Debian shows the description as it is: lines of at most 79 columns (dpkg
+# indents each by one more).
+set(CPACK_PACKAGE_DESCRIPTION "Vistrel changes the desktop wallpaper by itself. You keep an image list -
+picture files, each with a priority and two counters - in a list file
+(.vist); the tray scheduler changes the wallpaper to the next picture
+whenever the list's schedule says so, in each picture's own mode (tile,
+centre, fit, proportioned fit, free position). The list manager Vistrel
+edits the lists, vistrelctl works on them from the command line. Pictures
+are read, composed and installed by plug-in extenders. Works on bare X11
+and on GNOME, Cinnamon, MATE, KDE Plasma, Xfce, LXQt and sway.")
 # Install rules that write absolute places (/etc/xdg/autostart) need the
 # staging folder as DESTDIR and the real prefix, whatever prefix the build
 # was configured with.
@@ -37,9 +39,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps finds them; the tools the desktops' wallpaper backends call
 # come with those desktops.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The login entry is configuration: kept as the administrator changed it.
-file(WRITE ${CMAKE_BINARY_DIR}/cpack/conffiles "/etc/xdg/autostart/vistrel-scheduler.desktop\n")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/cpack/conffiles)
+# The scheduler's login entry is configuration: kept as the administrator
+# changed it. (A build without the GUI has no scheduler, and no entry.)
+if(TARGET Vistrel_Scheduler)
+  file(WRITE ${CMAKE_BINARY_DIR}/cpack/conffiles "/etc/xdg/autostart/vistrel-scheduler.desktop\n")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/cpack/conffiles)
+else()
+  file(REMOVE ${CMAKE_BINARY_DIR}/cpack/conffiles)
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Vistrel: the list manager. Takes an optional list file to open; without
 // one it opens the list used last. Every start also starts the scheduler.
-#include "texts.h"
+#include "app/texts.h"
+#include "app/vistrel_app.h"
 #include "vistrel/core/message_sink.h"
 #include "vistrel/gui/qt_message_sink.h"
-#include "vistrel_app.h"
 
 #include <QApplication>
 

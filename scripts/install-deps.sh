@@ -3,7 +3,8 @@
 # Installs what Vistrel needs on Debian 12.
 #   install-deps.sh          to build and run the programs
 #   install-deps.sh --tests  also what every test leg needs (Windows
-#                            cross-build with Wine, X server, tray host, clang)
+#                            cross-build with Wine, X server, tray host, clang,
+#                            Debian's and AppStream's checkers)
 #   install-deps.sh --virtual-display
 #                            also a virtual X display and screenshots (for
 #                            start.sh on a machine without a desktop)
@@ -25,6 +26,7 @@ if [[ "${1:-}" == "--tests" ]]; then
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
     imagemagick libvips-tools
+    lintian appstream bash-completion python3-debian groff-base man-db
   )
 fi
 if [[ "${1:-}" == "--virtual-display" ]]; then

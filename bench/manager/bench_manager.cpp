@@ -12,15 +12,15 @@
 // Runs on the X display in DISPLAY (run it under Xvfb for figures that
 // include drawing to a real server), else on Qt's offscreen platform. Each
 // case runs in a process of its own, so that the peaks do not mix.
-#include "image_list_view.h"
-#include "main_frame.h"
+#include "app/vistrel_app.h"
+#include "app/vistrel_doc.h"
+#include "frame/main_frame.h"
+#include "list/image_list_view.h"
 #include "vistrel/core/list_file.h"
 #include "vistrel/core/message_sink.h"
 #include "vistrel/platform/files.h"
 #include "vistrel/platform/paths.h"
 #include "vistrel/platform/process.h"
-#include "vistrel_app.h"
-#include "vistrel_doc.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,20 +7,27 @@
 # then a 4000 x 3000 PNG (against xwallpaper) and HEIC (against vips
 # thumbnail + xwallpaper). Median of RUNS wall-clock times and the largest
 # peak resident memory, every tool run in turn so that the machine's load
-# falls on all alike. Run by hand, never as a test:
+# falls on all alike. Then, in the same run, what each decoder alone must do
+# (the floor: `djpeg -scale 3/8`, and vistrel_bench_floor's inflate of the
+# PNG's image data and libheif's decode), and where the time of each change
+# goes, stage by stage (vistrel_bench_change, medians of RUNS processes).
+# Run by hand, never as a test:
 #
 #   bench/photo/run.sh [BUILD_DIR] [RUNS] [DISPLAY_NUMBER]
 #
 # The pictures are made once (ImageMagick's plasma: detail at every scale,
 # like a photograph) and kept in BUILD_DIR/bench-photo. Needs Xvfb, python3,
-# ImageMagick, vips (libvips-tools), xwallpaper and feh.
+# ImageMagick, vips (libvips-tools), xwallpaper, feh and djpeg
+# (libjpeg-turbo-progs).
 set -eu
 
 build=${1:-build}
-runs=${2:-5}
+runs=${2:-7}
 number=${3:-}
 bin=$(cd "$build/bin" && pwd)
-for tool in Xvfb python3 vips xwallpaper feh /usr/bin/convert; do
+bench=$(cd "$build/bench" && pwd)
+for tool in Xvfb python3 vips xwallpaper feh djpeg /usr/bin/convert "$bench/vistrel_bench_change" \
+    "$bench/vistrel_bench_floor"; do
     command -v "$tool" >/dev/null || { echo "run.sh: $tool is needed" >&2; exit 2; }
 done
 
@@ -72,50 +79,84 @@ done
 # The thumbnails vips makes, as the other tools would show them.
 thumb() { echo "vips thumbnail '$cache/$1' '$work/thumb.png[compression=1]' 1920 --height 1080 && xwallpaper --center '$work/thumb.png'"; }
 
-python3 - "$runs" "$bin" "$work" "$cache" "$(thumb big.jpg)" "$(thumb medium.heic)" <<'PY'
+python3 - "$runs" "$bin" "$bench" "$work" "$cache" "$(thumb big.jpg)" "$(thumb medium.heic)" <<'PY'
 import os, statistics, subprocess, sys, time
-runs, bin, work, cache, thumb_jpeg, thumb_heic = int(sys.argv[1]), *sys.argv[2:]
+runs, bin, bench, work, cache, thumb_jpeg, thumb_heic = int(sys.argv[1]), *sys.argv[2:]
 ctl = os.path.join(bin, "vistrelctl")
-cases = [
-    ("JPEG 6000x4000 q90", [
-        ("vistrelctl next", [ctl, "next", f"{work}/big.jpg.vist"]),
+pictures = [("JPEG 6000x4000 q90", "big.jpg"), ("PNG 4000x3000", "medium.png"), ("HEIC 4000x3000", "medium.heic")]
+others = {
+    "big.jpg": [
         ("xwallpaper --maximize", ["xwallpaper", "--maximize", f"{cache}/big.jpg"]),
         ("feh --bg-max", ["feh", "--bg-max", "--no-fehbg", f"{cache}/big.jpg"]),
         ("vips thumbnail + xwallpaper", ["sh", "-c", thumb_jpeg]),
-    ]),
-    ("PNG 4000x3000", [
-        ("vistrelctl next", [ctl, "next", f"{work}/medium.png.vist"]),
-        ("xwallpaper --maximize", ["xwallpaper", "--maximize", f"{cache}/medium.png"]),
-    ]),
-    ("HEIC 4000x3000", [
-        ("vistrelctl next", [ctl, "next", f"{work}/medium.heic.vist"]),
-        ("vips thumbnail + xwallpaper", ["sh", "-c", thumb_heic]),
-    ]),
-]
+    ],
+    "medium.png": [("xwallpaper --maximize", ["xwallpaper", "--maximize", f"{cache}/medium.png"])],
+    "medium.heic": [("vips thumbnail + xwallpaper", ["sh", "-c", thumb_heic])],
+}
+# The decoder alone, as a whole process.
+floors = {"big.jpg": [("djpeg -scale 3/8", ["djpeg", "-scale", "3/8", "-outfile", os.devnull, f"{cache}/big.jpg"])]}
 
-def once(command):
+
+def once(command, capture=False):
     start = time.perf_counter()
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    process = subprocess.Popen(command, stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    out = process.stdout.read().decode() if capture else ""
     _, status, usage = os.wait4(process.pid, 0)
     elapsed = time.perf_counter() - start
     if status != 0:
         raise SystemExit(f"{command[0]} failed")
-    return elapsed, usage.ru_maxrss / 1024  # MB
+    return elapsed, usage.ru_maxrss / 1024, out  # s, MB, output
 
-for title, tools in cases:
+
+def stages_of(text):
+    """vistrel_bench_change's lines: name, ms, MB."""
+    rows = []
+    for line in text.splitlines():
+        name, rest = line[:24].strip(), line[24:].split()
+        rows.append((name, float(rest[0]), float(rest[2])))
+    return rows
+
+
+for title, picture in pictures:
+    tools = [("vistrelctl next", [ctl, "next", f"{work}/{picture}.vist"])] + others[picture] + floors.get(picture, [])
+    stage_command = [f"{bench}/vistrel_bench_change", bin, f"{work}/{picture}.vist"]
     times = {name: [] for name, _ in tools}
     peaks = {name: 0.0 for name, _ in tools}
+    stage_runs, stage_wall, stage_peak = [], [], 0.0
     for name, command in tools:  # once each to warm the caches
         once(command)
+    once(stage_command)
     for _ in range(runs):
         for name, command in tools:
-            t, peak = once(command)
+            t, peak, _ = once(command)
             times[name].append(t)
             peaks[name] = max(peaks[name], peak)
+        t, peak, out = once(stage_command, capture=True)
+        stage_runs.append(stages_of(out))
+        stage_wall.append(t)
+        stage_peak = max(stage_peak, peak)
     ours = statistics.median(times["vistrelctl next"])
     print(f"\n{title}: median of {runs}, peak resident memory")
     for name, _ in tools:
         median = statistics.median(times[name])
         ratio = "" if name == "vistrelctl next" else f"   vistrelctl next / this = {ours / median:.2f}"
         print(f"  {name:30s} {median * 1000:7.0f} ms {peaks[name]:6.0f} MB{ratio}")
+    floor = {"big.jpg": ["jpeg", "3"], "medium.png": ["png"], "medium.heic": ["heif"]}[picture]
+    out = subprocess.run([f"{bench}/vistrel_bench_floor", floor[0], f"{cache}/{picture}", str(runs)] + floor[1:],
+                         capture_output=True, text=True, check=True).stdout
+    print(f"  the decoder alone (in memory, best of {runs}):")
+    for line in out.splitlines():
+        print("    " + line)
+    print(f"  the stages of the change (vistrel_bench_change, medians of {runs}; peak memory after the stage):")
+    names = [name for name, _, _ in stage_runs[0]]
+    total = 0.0
+    for i, name in enumerate(names):
+        ms = statistics.median(r[i][1] for r in stage_runs)
+        mb = max(r[i][2] for r in stage_runs)
+        total += ms
+        print(f"    {name:28s} {ms:7.1f} ms {mb:6.1f} MB")
+    wall = statistics.median(stage_wall) * 1000
+    print(f"    {'start and exit of the process':28s} {wall - total:7.1f} ms")
+    print(f"    {'the whole process':28s} {wall:7.1f} ms {stage_peak:6.1f} MB")
 PY

@@ -13,7 +13,7 @@
 // Runs on the X display in DISPLAY (under Xvfb for figures that include
 // drawing to a real server), else on Qt's offscreen platform. The file is
 // written to a temporary folder (warm cache) and removed at the end.
-#include "preview_view.h"
+#include "preview/preview_view.h"
 #include "vistrel/core/extender_calls.h"
 #include "vistrel/core/message_sink.h"
 #include "vistrel/core/wallpaper_list.h"

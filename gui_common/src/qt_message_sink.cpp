@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/gui/qt_message_sink.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QString>
 
@@ -8,7 +9,9 @@ namespace vistrel::gui {
 
 int QtMessageSink::Show(std::string_view text, std::string_view caption, unsigned style)
 {
-    QMessageBox box;
+    // Above the window that is active, as its transient, rather than as a
+    // window of its own the window manager may minimise or maximise.
+    QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
     box.setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     switch (style & 0xF0u) {

@@ -3,10 +3,10 @@
 // write, the update rules, the preview delay and dropped folders.
 #include "manager_fixture.h"
 
-#include "image_list_view.h"
-#include "left_view.h"
-#include "preview_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
+#include "preview/preview_view.h"
+#include "tree/left_view.h"
 #include "vistrel/core/param_block.h"
 
 #include <QAbstractButton>
@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace vistrel;
@@ -304,4 +305,41 @@ TEST_F(CommandsTest, DroppedFoldersAndFilesAreInsertedWithoutDuplicates)
                                                           home.File("drop/sub/c.bitmap"), home.File("loose.bmp")}));
     EXPECT_EQ(Frame().ListView()->model()->rowCount(), 4);
     EXPECT_TRUE(Doc().IsModified());
+}
+
+// A folder added to a long list: the first new row comes into view, the
+// status bar says how many pictures came from where (the counting window
+// may be gone before it can be read), and the window has the focus back,
+// in the list, so that its keys work at once.
+TEST_F(CommandsTest, AFolderInsertShowsItsFirstRowSaysHowManyAndGivesTheFocusBack)
+{
+    UseStandardExtenders();
+    ASSERT_EQ(Start({QString::fromStdString(MakeList("long.vist", Paths("/p", 500)))}), StartResult::Running);
+    Frame().show();
+    QApplication::setActiveWindow(&Frame());
+    CVistrelView* view = Frame().ListView();
+    ASSERT_TRUE(Eventually([&] { return Frame().isActiveWindow(); }));
+    Frame().TreeView()->setFocus();
+    std::filesystem::create_directories(home.Path() / "more");
+    for (const char* name : {"more/x.bmp", "more/y.bmp", "more/z.bmp"})
+        vistrel::test::WriteFile(home.Path() / name, "x");
+    const QRect viewport = view->viewport()->rect();
+
+    const std::string folder = home.File("more");
+    Frame().RunRecursiveInsert(folder, true);
+    ASSERT_EQ(List().GetCount(), 503);
+    EXPECT_TRUE(viewport.intersects(view->visualRect(view->model()->index(500, 0)))) << "the first added row shows";
+    EXPECT_EQ(view->currentIndex().row(), 500);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), QString::fromStdString("3 pictures added from " + folder));
+    EXPECT_TRUE(Eventually([&] { return Frame().isActiveWindow() && view->hasFocus(); }));
+
+    Frame().RunRecursiveInsert(folder, true);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), QString::fromStdString("No pictures added from " + folder));
+    ASSERT_TRUE(Eventually([&] { return Frame().isActiveWindow() && view->hasFocus(); }));
+
+    // Ctrl+N is taken at once: the changed list asks to be saved.
+    prompts.saveAnswers = {SaveAnswer::Cancel};
+    QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(prompts.askedToSave.size(), 1u);
+    EXPECT_EQ(List().GetCount(), 503);
 }

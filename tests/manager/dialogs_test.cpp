@@ -3,15 +3,20 @@
 // Extender Info with and without the extender's own icon.
 #include "manager_fixture.h"
 
-#include "dialogs.h"
-#include "integer_field.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/extender_info_dialog.h"
+#include "dialogs/integer_field.h"
+#include "dialogs/recursive_insert_dialog.h"
+#include "dialogs/scheduler_options_dialog.h"
+#include "dialogs/set_priority_dialog.h"
 #include "vistrel/core/registry_key.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -162,4 +167,32 @@ TEST_F(DialogsTest, ExtenderInfoShowsTheExtendersTextsAndItsOwnIcon)
     EXPECT_TRUE(plain.findChild<QLabel*>("1008")->pixmap().isNull()) << "no icon 100: no picture";
     EXPECT_EQ(plain.findChild<QLineEdit*>("1006")->text(), "Fakeread");
     EXPECT_EQ(plain.findChild<QPlainTextEdit*>("1000")->toPlainText(), "Fake reader\n\nfor tests");
+}
+
+// Every dialog is a fixed-size modal frame: a close box, no minimise or
+// maximise button, and a size a drag at its border cannot change.
+TEST_F(DialogsTest, EveryDialogIsAFixedSizeFrameWithoutMinimiseOrMaximise)
+{
+    CExtenderRegistry registry;
+    ASSERT_TRUE(registry.LoadExtenders(programDir.Folder()));
+    std::vector<std::unique_ptr<QWidget>> dialogs;
+    dialogs.push_back(std::make_unique<CSchedulerOptionsDlg>(&Frame()));
+    dialogs.push_back(std::make_unique<CSetPriorityDlg>(&Frame()));
+    dialogs.push_back(std::make_unique<CExtenderInfoDlg>(registry.FirstScheduler(), &Frame()));
+    dialogs.push_back(std::make_unique<CAboutDlg>("Vistrel", "parts", nullptr, &Frame()));
+    dialogs.push_back(std::make_unique<CRecursiveInsertDlg>(nullptr, nullptr, &Frame()));
+    for (auto& dialog : dialogs) {
+        SCOPED_TRACE(dialog->objectName().toStdString());
+        dialog->show();
+        QApplication::processEvents();
+        EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+        EXPECT_FALSE(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+        EXPECT_EQ(dialog->parentWidget(), &Frame()) << "still owned by the window";
+        const QSize size = dialog->size();
+        dialog->resize(size * 2);
+        QApplication::processEvents();
+        EXPECT_EQ(dialog->size(), size);
+        dialog->hide();
+    }
 }

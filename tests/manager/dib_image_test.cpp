@@ -2,7 +2,7 @@
 // DIBs drawn as images: every depth the readers hand out, run-length coded
 // pixels with their escapes, and damaged blocks that must give nothing
 // rather than a read outside them.
-#include "dib_image.h"
+#include "preview/dib_image.h"
 #include "vistrel/dib/dib.h"
 
 #include <cstring>

@@ -4,7 +4,7 @@
 // a list file the scheduler wrote since it was read.
 #include "manager_fixture.h"
 
-#include "resource_ids.h"
+#include "app/resource_ids.h"
 #include "vistrel/core/list_file.h"
 
 #include <QApplication>

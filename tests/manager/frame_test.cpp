@@ -4,12 +4,12 @@
 // and the pictures extenders hand out, however they are made.
 #include "manager_fixture.h"
 
-#include "artwork.h"
-#include "extender_icons.h"
-#include "image_list_view.h"
-#include "left_view.h"
-#include "preview_view.h"
-#include "resource_ids.h"
+#include "app/artwork.h"
+#include "app/resource_ids.h"
+#include "list/extender_icons.h"
+#include "list/image_list_view.h"
+#include "preview/preview_view.h"
+#include "tree/left_view.h"
 #include "vistrel/platform/global_memory.h"
 
 #include <QMenuBar>
@@ -72,7 +72,8 @@ TEST_F(ManagerTest, TheMenuToolbarAndBarsCarryTheirTextsIdsAndKeys)
     EXPECT_EQ(
         Items(*popups[1]->menu()),
         (std::vector<std::string>{"1009 Change scheduling...", "32014 Scheduler Options...", "32031 Auto Preview"}));
-    EXPECT_EQ(Items(*popups[2]->menu()), (std::vector<std::string>{"59392 &Main Toolbar", "59393 &Status Bar"}));
+    EXPECT_EQ(Items(*popups[2]->menu()),
+              (std::vector<std::string>{"59392 &Main Toolbar", "59393 &Status Bar", "32040 &Thumbnails"}));
     EXPECT_EQ(Items(*popups[3]->menu()),
               (std::vector<std::string>{"57667 &Help Topics", "57664 &About Vistrel...", "Web resources>2"}));
     std::vector<std::string> titles;
@@ -116,7 +117,8 @@ TEST_F(ManagerTest, TheMenuToolbarAndBarsCarryTheirTextsIdsAndKeys)
     ASSERT_TRUE(tree && preview && list);
     EXPECT_EQ(tree->parentWidget(), preview->parentWidget());
     EXPECT_EQ(static_cast<QSplitter*>(tree->parentWidget())->orientation(), Qt::Vertical);
-    EXPECT_EQ(static_cast<QSplitter*>(list->parentWidget())->orientation(), Qt::Horizontal);
+    // The list's two views, rows and thumbnails, take turns in the right pane.
+    EXPECT_EQ(static_cast<QSplitter*>(list->parentWidget()->parentWidget())->orientation(), Qt::Horizontal);
     EXPECT_LT(tree->mapTo(&Frame(), QPoint()).y(), preview->mapTo(&Frame(), QPoint()).y());
     EXPECT_LT(tree->mapTo(&Frame(), QPoint()).x(), list->mapTo(&Frame(), QPoint()).x());
     EXPECT_EQ(app->Preview(), preview);

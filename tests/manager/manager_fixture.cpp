@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manager_fixture.h"
 
-#include "image_list_view.h"
+#include "list/image_list_view.h"
 #include "vistrel/core/list_file.h"
 
 #include <QApplication>

@@ -6,12 +6,12 @@
 // drive modal dialogs on Qt's offscreen platform.
 #pragma once
 
+#include "app/vistrel_app.h"
+#include "app/vistrel_doc.h"
 #include "environment.h"
-#include "main_frame.h"
+#include "frame/main_frame.h"
 #include "qt_wait.h"
 #include "test_support.h"
-#include "vistrel_app.h"
-#include "vistrel_doc.h"
 
 #include <QString>
 #include <QUrl>

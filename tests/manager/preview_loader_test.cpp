@@ -4,7 +4,7 @@
 // picture, one reader call at a time, and a window that keeps running while
 // a read takes long.
 #include "bitmap_files.h"
-#include "preview_loader.h"
+#include "preview/preview_loader.h"
 #include "vistrel/dib/dib.h"
 #include "worker_fixture.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview pane in the running window: armed by the tree and the list,
 // loaded by the delay timer or a click into it, drawn filling the pane.
-#include "image_list_view.h"
-#include "preview_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
+#include "preview/preview_view.h"
 #include "tree_fixture.h"
 
 #include <QSignalSpy>
@@ -134,6 +134,38 @@ TEST_F(PreviewTest, TheListsFocusedRowIsReadThroughItsChain)
     TimerEnds();
     ASSERT_TRUE(WaitForLoad());
     EXPECT_FALSE(pane->HasImage());
+}
+
+TEST_F(PreviewTest, NewAndOpenBringBackTheTwoLinesOfText)
+{
+    StartWithPictures();
+    const QImage empty = Shown();
+    auto showRed = [&] {
+        ASSERT_EQ(List().InsertFiles(std::vector<std::string>{DesktopFile("red.bmp")}, false), 1);
+        CVistrelView* view = Frame().ListView();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(List().GetCount() - 1, 0)).center());
+        TimerEnds();
+        ASSERT_TRUE(Eventually([&] { return pane->HasImage(); }));
+    };
+    showRed();
+    prompts.saveAnswers = {SaveAnswer::Discard};
+    Frame().RunCommand(ids::kCmdFileNew);
+    EXPECT_FALSE(pane->HasImage());
+    EXPECT_EQ(pane->Source(), PreviewSource::None);
+    EXPECT_EQ(Shown(), empty) << "the two lines, as at start-up";
+    ClickPane();
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_FALSE(pane->HasImage()) << "nothing pending from the old list";
+
+    const std::string list = MakeList("other.vist", {DesktopFile("green.bmp")});
+    showRed();
+    prompts.saveAnswers = {SaveAnswer::Discard};
+    prompts.openPaths = {QString::fromStdString(list)};
+    Frame().RunCommand(ids::kCmdFileOpen);
+    ASSERT_EQ(Doc().PathName(), list);
+    EXPECT_FALSE(pane->HasImage());
+    EXPECT_EQ(Shown(), empty);
 }
 
 TEST_F(PreviewTest, AResizeResamplesAndPalettePicturesFillThePaneToo)

@@ -2,9 +2,9 @@
 // The Recursive Insert dialog: its counters, duplicates, hidden folders, and
 // a stop asked for by Cancel, Escape or the close box, which never ends the
 // dialog before the walk has.
+#include "app/resource_ids.h"
 #include "bitmap_files.h"
-#include "recursive_insert_dialog.h"
-#include "resource_ids.h"
+#include "dialogs/recursive_insert_dialog.h"
 #include "worker_fixture.h"
 
 #include <QCloseEvent>

@@ -4,8 +4,8 @@
 // web pages, and a second start that hands its list to the running copy.
 #include "manager_fixture.h"
 
-#include "image_list_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
 #include "vistrel/core/scheduler_settings.h"
 #include "vistrel/platform/process.h"
 
@@ -237,8 +237,12 @@ TEST_F(ManagerTest, WebCommandsOpenTheManualAndFreePhotosAndHelpAsksFirst)
     EXPECT_EQ(opened.size(), 2u) << "No opens nothing";
     Frame().RunCommand(ids::kCmdHelpTopics);
     EXPECT_EQ(opened.size(), 3u);
-    EXPECT_EQ(sink.texts.at(0), "Help available only online\nIf you are connected to internet and you still want to "
-                                "read the help, click yes.");
+    // Without a web site the help is the manual on this machine, and the
+    // question says so rather than speaking of an online help.
+    EXPECT_EQ(sink.texts.at(0), "The help is Vistrel's manual, installed with it; it opens in your web browser.\n"
+                                "Open it now?");
+    EXPECT_TRUE(opened[2].isLocalFile());
+    EXPECT_EQ(opened[2], opened[0]) << "the same manual as the web site command";
 }
 
 #ifndef _WIN32

@@ -6,9 +6,9 @@
 #pragma once
 
 #include "bitmap_files.h"
-#include "image_tree_ctrl.h"
-#include "left_view.h"
 #include "manager_fixture.h"
+#include "tree/image_tree_ctrl.h"
+#include "tree/left_view.h"
 
 #include <QTest>
 #include <filesystem>

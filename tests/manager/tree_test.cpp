@@ -2,10 +2,10 @@
 // The folder tree as the user meets it: its roots, a folder's claimed files,
 // fresh contents at each expansion, double-click inserts, the context menus
 // and their commands, and the drives a Linux user would browse.
-#include "browsable_volumes.h"
-#include "image_list_view.h"
-#include "preview_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
+#include "preview/preview_view.h"
+#include "tree/browsable_volumes.h"
 #include "tree_fixture.h"
 
 #include <QContextMenuEvent>

@@ -3,13 +3,15 @@
 // of its file cell, the highlight that needs the focus, and the cut path.
 #include "manager_fixture.h"
 
-#include "image_list_view.h"
-#include "left_view.h"
-#include "resource_ids.h"
+#include "app/resource_ids.h"
+#include "list/image_list_view.h"
+#include "tree/left_view.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QPaintEvent>
+#include <QTest>
 #include <optional>
 
 using namespace vistrel;
@@ -37,6 +39,19 @@ std::optional<int> FindIcon(const QImage& image, const QColor& colour, int top, 
         }
     return std::nullopt;
 }
+
+// The parts of a widget asked to be painted, since the filter was made.
+class PaintRecorder final : public QObject {
+public:
+    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
 
 class ViewTest : public ManagerTest {
 protected:
@@ -124,6 +139,73 @@ TEST_F(ViewTest, ALongPathIsCutInsideItsCell)
     // stays empty: nothing of the path runs over.
     const int typeLeft = view->columnViewportPosition(1);
     for (int x = typeLeft - 3; x < typeLeft + 3; ++x)
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            ASSERT_EQ(picture.pixelColor(x, y), base) << x << "," << y;
+}
+
+// Select All (the command, or Ctrl+A in the list) repaints every selected
+// row to the right edge at once, not only the focused one.
+TEST_F(ViewTest, SelectAllLightsEveryRowToTheRightEdgeAtOnce)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < 8; ++i)
+        files.push_back("/v/" + std::to_string(i) + ".bmp");
+    OpenList(files);
+    Frame().show();
+    QApplication::setActiveWindow(&Frame());
+    view->setFocus();
+    ASSERT_TRUE(Eventually([&] { return view->hasFocus(); }));
+    Select({2});
+    QApplication::processEvents();
+    const int farRight = view->viewport()->width() - 2;
+    ASSERT_GT(farRight, view->columnViewportPosition(4) + view->columnWidth(4));
+
+    for (bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Ctrl+A" : "Select All");
+        Select({2});
+        QApplication::processEvents();
+        PaintRecorder recorder(view->viewport());
+        if (byKey)
+            QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        else
+            Frame().RunCommand(ids::kCmdSelectAll);
+        QApplication::processEvents();
+        ASSERT_EQ(view->SelectedRows().size(), files.size());
+        for (int row = 0; row < static_cast<int>(files.size()); ++row) {
+            if (row == 2)
+                continue; // selected before, and lit already
+            EXPECT_TRUE(recorder.painted.contains(QPoint(farRight, RowRect(row).center().y()))) << row;
+        }
+        const QColor highlight = view->palette().color(QPalette::Highlight);
+        EXPECT_EQ(Picture().pixelColor(farRight, RowRect(7).center().y()), highlight);
+    }
+}
+
+// A long path is cut in the middle, so that its file name stays, and ends
+// before the extender icons; the row's tool tip is the whole path.
+TEST_F(ViewTest, ALongPathKeepsItsFileNameClearOfTheIconsAndIsTheRowsToolTip)
+{
+    const std::string longPath = "/v/" + std::string(200, 'w') + "/holiday-at-the-sea.pic";
+    OpenList({longPath});
+    const QFontMetrics metrics = view->fontMetrics();
+    const QString path = QString::fromStdString(longPath);
+    const QString label = ImageRowDelegate::FileLabel(path, metrics, 300);
+    EXPECT_TRUE(label.endsWith(QStringLiteral("holiday-at-the-sea.pic"))) << label.toStdString();
+    EXPECT_TRUE(label.startsWith(QStringLiteral("/v/")));
+    EXPECT_TRUE(label.contains(QChar(0x2026)));
+    EXPECT_LE(metrics.horizontalAdvance(label), 300);
+    EXPECT_EQ(ImageRowDelegate::FileLabel(QStringLiteral("/v/a.bmp"), metrics, 300), QStringLiteral("/v/a.bmp"));
+
+    for (int column = 0; column < 5; ++column)
+        EXPECT_EQ(view->model()->index(0, column).data(Qt::ToolTipRole).toString(), path) << column;
+
+    // Nothing of the text in the few pixels left of the reader's icon.
+    QImage picture = Picture();
+    const QRect row = RowRect(0);
+    auto reader = FindIcon(picture, kGreen, row.top(), row.bottom() + 1);
+    ASSERT_TRUE(reader);
+    const QColor base = view->palette().color(QPalette::Base);
+    for (int x = *reader - 2; x < *reader; ++x)
         for (int y = row.top(); y <= row.bottom(); ++y)
             ASSERT_EQ(picture.pixelColor(x, y), base) << x << "," << y;
 }

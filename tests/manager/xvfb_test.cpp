@@ -5,7 +5,7 @@
 // into the build folder (scripts/update-screenshots.sh copies them into
 // docs/ for the README).
 #include "../scheduler/desktop_session.h"
-#include "extender_icons.h"
+#include "list/extender_icons.h"
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/list_file.h"
 #include "vistrel/core/param_block.h"

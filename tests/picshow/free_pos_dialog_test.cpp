@@ -307,6 +307,53 @@ TEST_F(FreePosDialog, ChoicesBeyondTheListsSurviveOk)
     EXPECT_EQ(U32(block + 44), 4u);
 }
 
+// A list with values no arrow can reach (X -5, Y 99999, border 200) opens
+// as it is and OK keeps them; the first press of an arrow brings the value
+// it moves to the nearer bound.
+TEST_F(FreePosDialog, OutOfRangeValuesSurviveOkAndTheFirstArrowPressClampsThem)
+{
+    dib::StoreU32(block + 52, static_cast<std::uint32_t>(-5));
+    dib::StoreU32(block + 56, 99999);
+    block[68] = 200;
+    RunFreePos([&](QDialog& d) {
+        EXPECT_EQ(Text(d, 1011), "-5");
+        EXPECT_EQ(Text(d, 1012), "99999");
+        Click(d, 1);
+    });
+    EXPECT_EQ(static_cast<std::int32_t>(U32(block + 52)), -5);
+    EXPECT_EQ(U32(block + 56), 99999u);
+    EXPECT_EQ(block[68], 200);
+
+    RunFreePos([&](QDialog& d) {
+        Click(d, 1009); // X + 1 from -5
+        EXPECT_EQ(Text(d, 1011), "0");
+        Click(d, 1007); // Y - 1 from 99999
+        EXPECT_EQ(Text(d, 1012), "1200");
+        Click(d, 1007);
+        EXPECT_EQ(Text(d, 1012), "1199") << "then a step at a time";
+        Click(d, 1);
+    });
+    EXPECT_EQ(U32(block + 52), 0u);
+    EXPECT_EQ(U32(block + 56), 1199u);
+}
+
+// A fixed-size modal frame: no minimise or maximise button, and the window
+// cannot grow past the screen with its controls moving about.
+TEST_F(FreePosDialog, IsAFixedSizeFrameWithoutMinimiseOrMaximise)
+{
+    RunFreePos([&](QDialog& d) {
+        EXPECT_EQ(d.minimumSize(), d.maximumSize());
+        EXPECT_FALSE(d.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(d.windowFlags() & Qt::WindowCloseButtonHint);
+        const QPoint preserve = Control<QCheckBox>(d, 1021)->pos();
+        d.resize(d.width() * 2, d.height() * 2);
+        QApplication::processEvents();
+        EXPECT_EQ(d.size(), d.minimumSize());
+        EXPECT_EQ(Control<QCheckBox>(d, 1021)->pos(), preserve) << "\"Preserve Proportions\" keeps its place";
+        Click(d, 2);
+    });
+}
+
 // Without its companion next to it the extender has no dialog: the block
 // stays as it is, and nothing breaks.
 TEST_F(FreePosDialog, AMissingCompanionLeavesTheBlock)

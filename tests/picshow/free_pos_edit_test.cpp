@@ -38,16 +38,21 @@ TEST(FreePosEdit, OkWritesTheFreePosModeAndOnlyTheFlagBitsItOwns)
     EXPECT_EQ(std::memcmp(block + 70, before + 70, 2), 0);
 }
 
-TEST(FreePosEdit, ArrowsStopAtTheirBoundsAndNeverJumpIntoThem)
+TEST(FreePosEdit, ArrowsStopAtTheirBoundsAndTheFirstPressBringsAStrayValueInside)
 {
     EXPECT_EQ(StepWithin(1600, +1, kMaxFreeX), 1600);
     EXPECT_EQ(StepWithin(1599, +1, kMaxFreeX), 1600);
     EXPECT_EQ(StepWithin(0, -1, kMaxFreeY), 0);
     EXPECT_EQ(StepWithin(1, -1, kMaxFreeY), 0);
-    // A value from a damaged block moves back towards the range a step at a time.
-    EXPECT_EQ(StepWithin(-5, -1, kMaxFreeX), -5);
-    EXPECT_EQ(StepWithin(-5, +1, kMaxFreeX), -4);
-    EXPECT_EQ(StepWithin(5000, -1, kMaxFreeY), 4999);
+    EXPECT_EQ(StepWithin(7, +1, kMaxFreeY), 8);
+    // A value from a damaged list file lands on the nearer bound at the first
+    // press of either arrow, instead of creeping back a pixel at a time.
+    EXPECT_EQ(StepWithin(-5, -1, kMaxFreeX), 0);
+    EXPECT_EQ(StepWithin(-5, +1, kMaxFreeX), 0);
+    EXPECT_EQ(StepWithin(99999, -1, kMaxFreeY), kMaxFreeY);
+    EXPECT_EQ(StepWithin(99999, +1, kMaxFreeY), kMaxFreeY);
+    EXPECT_EQ(StepWithin(INT32_MIN, -1, kMaxFreeX), 0);
+    EXPECT_EQ(StepWithin(INT32_MAX, +1, kMaxFreeX), kMaxFreeX);
 }
 
 TEST(FreePosEdit, ADraggedRectangleIsTurnedAroundAndBroughtInside)

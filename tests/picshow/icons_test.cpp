@@ -133,6 +133,24 @@ TEST_F(ExtenderIcons, BitloadDrawsItsOwnPictureForItsBlocks)
         EXPECT_EQ(ext::GetIcon(reader, resource, 16), nullptr) << resource;
 }
 
+// Photo rows get a picture of their own reader, not Bitload's and not none.
+TEST_F(ExtenderIcons, PhotoloadDrawsAPictureOfItsOwnForItsBlocks)
+{
+    ExtenderHandle photos = registry.FindExtenderById("R0002-PHOTOLOAD              ");
+    if (!photos)
+        GTEST_SKIP() << "Photoload is not built";
+    void* block = ext::GetDefParams(photos);
+    ASSERT_TRUE(block);
+    int value = static_cast<int>(dib::LoadU32(static_cast<std::uint8_t*>(block) + 4) & 0xFFFF);
+    gmem::Free(block);
+    EXPECT_EQ(value, VISTREL_ICON_OWN) << "what lists written so far carry";
+    std::vector<std::uint32_t> small = Icon(photos, value, 16, 16);
+    ExpectUprightAndDoubled(small, Icon(photos, value, 32, 32));
+    EXPECT_NE(small, Icon(reader, VISTREL_ICON_OWN, 16, 16));
+    for (int resource : {0, 101, 1005, 100 + 0x10000})
+        EXPECT_EQ(ext::GetIcon(photos, resource, 16), nullptr) << resource;
+}
+
 TEST_F(ExtenderIcons, TheClosestSizeIsHandedOutAndAMissingExportGivesNone)
 {
     for (auto [size, edge] : {std::pair{0, 16}, {8, 16}, {23, 16}, {24, 32}, {48, 32}, {-5, 16}})

@@ -7,6 +7,8 @@
 #include "dialog_host.h"
 #include "vistrel/dialog_companion/companion.h"
 
+#include "vistrel/gui/fixed_size_dialog.h"
+
 #include <QDialog>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -143,7 +145,7 @@ public:
         layout->addLayout(texts, 1);
         layout->addSpacing(12);
         layout->addLayout(buttons);
-        setFixedSize(sizeHint());
+        vistrel::gui::MakeFixedSizeDialog(this, sizeHint());
     }
 
     void accept() override

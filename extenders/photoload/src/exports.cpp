@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "vistrel/dib/dib.h"
+#include "vistrel/icon_art/photograph.h"
 #include "vistrel/photoload/read_photo.h"
 #include "vistrel_extender.h"
 
@@ -71,4 +72,13 @@ VISTREL_OPERATION(void*, GetDefParams)(void)
     std::memcpy(bytes + VISTREL_BLOCK_ID_OFFSET, kId, sizeof kId); // 29 characters and the NUL
     vistrel::dib::StoreU32(bytes + VISTREL_BLOCK_HEADER_BYTES, 1);
     return block;
+}
+
+// Its picture (resource 100, the number its blocks carry), beside each photo
+// row's file name and in the list manager's extender information.
+VISTREL_OPERATION(VistrelGlobal, GetIcon)(int resource, int size)
+{
+    return resource == static_cast<int>(kIconResource)
+               ? vistrel::icon_art::MakeIcon(vistrel::icon_art::kPhotograph, size)
+               : nullptr;
 }

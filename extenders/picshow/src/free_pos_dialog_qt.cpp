@@ -6,6 +6,7 @@
 
 #include "dialog_host.h"
 #include "vistrel/dialog_companion/companion.h"
+#include "vistrel/gui/fixed_size_dialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -169,6 +170,9 @@ public:
         SetControlId(this, 1001);
         BuildControls();
         LoadControls();
+        // A fixed frame: the picture of the work area keeps its size, and
+        // the controls their places beside and below it.
+        vistrel::gui::MakeFixedSizeDialog(this);
     }
 
     void accept() override

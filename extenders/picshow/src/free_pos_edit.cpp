@@ -39,6 +39,10 @@ void StoreFreePosFields(std::uint8_t* block, const PicshowFreePosFields& f)
 
 std::int32_t StepWithin(std::int32_t value, int delta, std::int32_t high)
 {
+    if (value < 0)
+        return 0;
+    if (value > high)
+        return high;
     if (delta > 0)
         return value < high ? value + 1 : value;
     return value > 0 ? value - 1 : value;

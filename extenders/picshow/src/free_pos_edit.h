@@ -27,7 +27,8 @@ PicshowFreePosFields LoadFreePosFields(const std::uint8_t* block);
 void StoreFreePosFields(std::uint8_t* block, const PicshowFreePosFields& fields);
 
 // One press of an arrow: `value` one step towards `delta` (+1 or -1), unless
-// that would pass 0 or `high`. A value already outside stays on the side it is.
+// that would pass 0 or `high`. A value outside (from a damaged list file)
+// comes to the nearer bound instead, whichever arrow was pressed.
 std::int32_t StepWithin(std::int32_t value, int delta, std::int32_t high);
 
 struct DragRectangle {

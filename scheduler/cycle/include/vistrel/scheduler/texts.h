@@ -36,6 +36,10 @@ inline constexpr std::string_view kNoList =
 inline constexpr std::string_view kListEmpty = "The wallpaper was not changed: the list has no entries: ";
 inline constexpr std::string_view kNonePickable =
     "The wallpaper was not changed: no entry can be picked, every priority is below 1: ";
+// "Open List Manager" when the list manager is not beside the scheduler, or
+// would not start; followed by its file name.
+inline constexpr std::string_view kManagerNotInstalled = "The list manager is not installed: there is no ";
+inline constexpr std::string_view kManagerNotStarted = "The list manager could not be started: ";
 } // namespace texts
 
 } // namespace vistrel::scheduler

@@ -1,0 +1,133 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The project's changelog (dist/CHANGELOG.md) in the forms the packages need.
+#
+# vistrel_read_changelog(<file> <maintainer>
+#                        <debian-var> <appstream-var> <version-var> <date-var>)
+#   Reads the changelog's releases: a heading "## VERSION (YYYY-MM-DD)", then
+#   items that start with "- " and go on in lines indented by two spaces.
+#   Sets <debian-var> to the Debian changelog (each release signed by
+#   <maintainer>), <appstream-var> to the <release> elements of AppStream
+#   metadata, and <version-var>, <date-var> to the newest release.
+#   Fails when the file has no release or a line it does not understand.
+
+# Debian's changelog dates are RFC 2822 dates, which name the weekday.
+function(_vistrel_rfc2822_date iso out)
+  string(REGEX MATCH "^([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])$" matched "${iso}")
+  if(NOT matched)
+    message(FATAL_ERROR "\"${iso}\" is not a date of the form YYYY-MM-DD")
+  endif()
+  set(year ${CMAKE_MATCH_1})
+  math(EXPR month "1${CMAKE_MATCH_2} - 100")
+  math(EXPR day "1${CMAKE_MATCH_3} - 100")
+  if(month LESS 1 OR month GREATER 12 OR day LESS 1 OR day GREATER 31)
+    message(FATAL_ERROR "\"${iso}\" is not a date of the form YYYY-MM-DD")
+  endif()
+  # Sakamoto's rule: 0 is Sunday.
+  set(offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+  math(EXPR index "${month} - 1")
+  list(GET offsets ${index} offset)
+  set(y ${year})
+  if(month LESS 3)
+    math(EXPR y "${y} - 1")
+  endif()
+  math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${day}) % 7")
+  set(weekdays Sun Mon Tue Wed Thu Fri Sat)
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  list(GET weekdays ${weekday} weekday_name)
+  list(GET months ${index} month_name)
+  set(${out} "${weekday_name}, ${CMAKE_MATCH_3} ${month_name} ${year} 12:00:00 +0000" PARENT_SCOPE)
+endfunction()
+
+function(_vistrel_xml_text text out)
+  string(REPLACE "&" "&amp;" text "${text}")
+  string(REPLACE "<" "&lt;" text "${text}")
+  string(REPLACE ">" "&gt;" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+function(vistrel_read_changelog file maintainer debian_var appstream_var version_var date_var)
+  file(READ "${file}" content)
+  # One list element per line; semicolons and brackets, which CMake lists
+  # treat specially, are carried through as stand-ins.
+  string(REPLACE ";" "@SEMICOLON@" content "${content}")
+  string(REPLACE "[" "@OPEN@" content "${content}")
+  string(REPLACE "]" "@CLOSE@" content "${content}")
+  string(REPLACE "\n" ";" lines "${content}")
+
+  set(debian "")
+  set(appstream "")
+  set(version "")
+  set(newest_version "")
+  set(newest_date "")
+  set(item "") # the item being read, joined into one line for AppStream
+  set(number 0)
+  # Closes the item, the release or both; a macro, so that it sets the
+  # function's own variables.
+  macro(_vistrel_close_item)
+    if(NOT item STREQUAL "")
+      _vistrel_xml_text("${item}" escaped)
+      string(APPEND appstream "          <li>${escaped}</li>\n")
+      set(item "")
+    endif()
+  endmacro()
+  macro(_vistrel_close_release)
+    _vistrel_close_item()
+    if(NOT version STREQUAL "")
+      if(NOT items_seen)
+        message(FATAL_ERROR "${file}: release ${version} lists no change")
+      endif()
+      string(APPEND debian "\n -- ${maintainer}  ${signed}\n")
+      string(APPEND appstream "        </ul>\n      </description>\n    </release>\n")
+    endif()
+  endmacro()
+
+  foreach(line IN LISTS lines)
+    math(EXPR number "${number} + 1")
+    string(REPLACE "@SEMICOLON@" ";" line "${line}")
+    string(REPLACE "@OPEN@" "[" line "${line}")
+    string(REPLACE "@CLOSE@" "]" line "${line}")
+    string(REGEX REPLACE "[ \t\r]+$" "" line "${line}")
+    if(line MATCHES "^## ([0-9][0-9A-Za-z.+~]*) \\(([0-9-]+)\\)$")
+      _vistrel_close_release()
+      set(version ${CMAKE_MATCH_1})
+      set(date ${CMAKE_MATCH_2})
+      _vistrel_rfc2822_date(${date} signed)
+      if(newest_version STREQUAL "")
+        set(newest_version ${version})
+        set(newest_date ${date})
+      else()
+        string(APPEND debian "\n")
+      endif()
+      string(APPEND debian "vistrel (${version}) unstable; urgency=medium\n\n")
+      string(APPEND appstream "    <release version=\"${version}\" date=\"${date}\">\n"
+                              "      <description>\n        <ul>\n")
+      set(items_seen FALSE)
+    elseif(version STREQUAL "")
+      # The introduction before the first release.
+      if(line MATCHES "^##")
+        message(FATAL_ERROR "${file}:${number}: a release heading reads \"## VERSION (YYYY-MM-DD)\"")
+      endif()
+    elseif(line MATCHES "^- (.+)$")
+      _vistrel_close_item()
+      set(item "${CMAKE_MATCH_1}")
+      set(items_seen TRUE)
+      string(APPEND debian "  * ${CMAKE_MATCH_1}\n")
+    elseif(line MATCHES "^  ([^ ].*)$" AND NOT item STREQUAL "")
+      string(APPEND item " ${CMAKE_MATCH_1}")
+      string(APPEND debian "    ${CMAKE_MATCH_1}\n")
+    elseif(line STREQUAL "")
+      _vistrel_close_item()
+    else()
+      message(FATAL_ERROR "${file}:${number}: not a release heading, an item (\"- \") or its continuation: ${line}")
+    endif()
+  endforeach()
+  _vistrel_close_release()
+  if(newest_version STREQUAL "")
+    message(FATAL_ERROR "${file} has no release (\"## VERSION (YYYY-MM-DD)\")")
+  endif()
+
+  set(${debian_var} "${debian}" PARENT_SCOPE)
+  set(${appstream_var} "${appstream}" PARENT_SCOPE)
+  set(${version_var} ${newest_version} PARENT_SCOPE)
+  set(${date_var} ${newest_date} PARENT_SCOPE)
+endfunction()
