@@ -20,7 +20,7 @@ namespace {
 
 // Uncompressed 24-bit pixels of a DIB: the block itself where it has that
 // form, else its expansion (kept in `expanded`). Empty view when neither.
-PictureView PixelsOf(gmem::Handle dib, gmem::Owner& expanded, std::optional<dib::LockedBlock>& lock)
+PictureView PixelsOf(gmem::Handle dib, gmem::Owner& expanded, std::unique_ptr<dib::LockedBlock>& lock)
 {
     auto plain24 = [](gmem::Handle block, dib::Layout& layout) {
         dib::LockedBlock locked(block);
@@ -35,7 +35,7 @@ PictureView PixelsOf(gmem::Handle dib, gmem::Owner& expanded, std::optional<dib:
             return {};
         shown = expanded.get();
     }
-    lock.emplace(shown);
+    lock = std::make_unique<dib::LockedBlock>(shown);
     return {static_cast<int>(layout.width), static_cast<int>(layout.height), lock->bytes() + layout.bitsOffset,
             layout.stride * layout.height};
 }
@@ -72,6 +72,19 @@ std::string_view MonitorPictureInstaller::BackendName() const { return installer
 bool MonitorPictureInstaller::Install(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures,
                                       std::string& error)
 {
+    return WriteFiles(layout, pictures, error) && Hand(layout, error);
+}
+
+void MonitorPictureInstaller::RestoreFiles()
+{
+    for (const PreviousWallpaperFile& file : previous_)
+        file.Restore();
+    previous_.clear();
+}
+
+bool MonitorPictureInstaller::WriteFiles(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures,
+                                         std::string& error)
+{
     if (!installer_ && !Prepare(error))
         return false;
     if (pictures.size() != layout.monitors.size() || pictures.empty()) {
@@ -81,19 +94,16 @@ bool MonitorPictureInstaller::Install(const MonitorLayout& layout, const std::ve
     std::optional<std::string> folder = WallpaperFolderPath(error);
     if (!folder)
         return false;
-    std::vector<PreviousWallpaperFile> previous;
-    auto restore = [&] {
-        for (const PreviousWallpaperFile& file : previous)
-            file.Restore();
-    };
-    std::vector<MonitorWallpaper> wallpapers;
-    std::vector<gmem::Owner> expansions(pictures.size());
-    std::vector<std::optional<dib::LockedBlock>> locks(pictures.size());
+    folder_ = *folder;
+    previous_.clear();
+    wallpapers_.clear();
+    expansions_ = std::vector<gmem::Owner>(pictures.size());
+    locks_ = std::vector<std::unique_ptr<dib::LockedBlock>>(pictures.size());
     for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const std::string path = *folder + MonitorFileName(i);
-        previous.emplace_back(path);
+        const std::string path = folder_ + MonitorFileName(i);
+        previous_.emplace_back(path);
         if (!WriteWallpaperFile(path, pictures[i].dib, error)) {
-            restore();
+            RestoreFiles();
             return false;
         }
         MonitorWallpaper w;
@@ -101,27 +111,39 @@ bool MonitorPictureInstaller::Install(const MonitorLayout& layout, const std::ve
         w.monitor = layout.monitors[i].name;
         w.file = path;
         w.style = pictures[i].style;
-        w.pixels = PixelsOf(pictures[i].dib, expansions[i], locks[i]);
+        w.pixels = PixelsOf(pictures[i].dib, expansions_[i], locks_[i]);
         if (!w.pixels.rows) {
             error = "The picture for " + w.monitor + " cannot be shown: " + std::string(dib::DibLastError());
-            restore();
+            RestoreFiles();
             return false;
         }
-        wallpapers.push_back(std::move(w));
+        wallpapers_.push_back(std::move(w));
     }
-    if (!installer_->ApplyMonitors(layout, wallpapers, error)) {
-        // The desktop still shows the previous pictures: so do the files.
-        restore();
+    return true;
+}
+
+bool MonitorPictureInstaller::Hand(const MonitorLayout& layout, std::string& error)
+{
+    if (!installer_ || wallpapers_.size() != layout.monitors.size()) {
+        error = "No wallpaper files were written for the monitors";
         return false;
     }
-    RemoveFilesBeyond(*folder, pictures.size());
-    return true;
+    const bool applied = installer_->ApplyMonitors(layout, wallpapers_, error);
+    if (!applied)
+        RestoreFiles(); // the desktop still shows the previous pictures: so do the files
+    else
+        RemoveFilesBeyond(folder_, wallpapers_.size());
+    previous_.clear();
+    wallpapers_.clear();
+    locks_.clear();
+    expansions_.clear();
+    return applied;
 }
 
 std::vector<gmem::Owner> CutForMonitors(const MonitorLayout& layout, gmem::Handle dib, Style style, std::string& error)
 {
     gmem::Owner expanded;
-    std::optional<dib::LockedBlock> lock;
+    std::unique_ptr<dib::LockedBlock> lock;
     PictureView pixels = PixelsOf(dib, expanded, lock);
     if (!pixels.rows) {
         error = "The spanned picture cannot be shown: " + std::string(dib::DibLastError());

@@ -4,9 +4,11 @@
 // primary monitor's, see wallpaper_file.h) and handed to the desktop at once.
 #pragma once
 
+#include "vistrel/dib/dib.h"
 #include "vistrel/platform/global_memory.h"
 #include "vistrel/wallpaper/installer.h"
 #include "vistrel/wallpaper/monitors.h"
+#include "vistrel/wallpaper/wallpaper_file.h"
 
 #include <memory>
 #include <string>
@@ -32,11 +34,22 @@ public:
     // Writes one file per monitor and hands them to the desktop: `pictures`
     // holds one composition per monitor of `layout`, in its order. False with
     // `error` when a file could not be written or the desktop refused; the
-    // files then hold what they held before.
+    // files then hold what they held before. The same as WriteFiles, then
+    // Hand; the pictures must stay until then.
     bool Install(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures, std::string& error);
+    bool WriteFiles(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures, std::string& error);
+    bool Hand(const MonitorLayout& layout, std::string& error);
 
 private:
+    void RestoreFiles();
+
     std::unique_ptr<WallpaperInstaller> installer_;
+    std::string folder_;
+    std::vector<PreviousWallpaperFile> previous_;
+    std::vector<MonitorWallpaper> wallpapers_;
+    // What the wallpapers' pixels point into.
+    std::vector<gmem::Owner> expansions_;
+    std::vector<std::unique_ptr<dib::LockedBlock>> locks_;
 };
 
 // A picture composed for the whole layout (its bounds), shown by `style`,
