@@ -56,7 +56,7 @@ gmem::Handle CWallpaperList::ComposeEntry(const Showable& entry, gmem::Handle im
     return picture;
 }
 
-bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry)
+bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry, const std::vector<int>* redraw)
 {
     MonitorLayout layout = wallpaper::QueryMonitors();
     const std::size_t count = layout.monitors.size();
@@ -78,7 +78,8 @@ bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry)
         for (int i = 0; i < GetCount(); ++i)
             shownBefore.push_back(rows_[i][kColShown]);
     const std::string entryShownBefore = rows_[index][kColShown];
-    MarkShown(index);
+    if (!redraw)
+        MarkShown(index);
     std::vector<int> shownRows{index};
 
     // Every image and composition made, released at the end.
@@ -139,10 +140,12 @@ bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry)
         const VistrelScreen screen = ScreenOf(layout.monitors[i], layout.background);
         gmem::Handle picture = nullptr;
         for (int attempt = 0; attempt < kEntriesPerMonitor && !picture; ++attempt) {
-            const int next = PickNext();
+            // Shown again: the monitor's own entry, if it had one.
+            const int next = !redraw ? PickNext() : i < redraw->size() && attempt == 0 ? (*redraw)[i] : -1;
             if (next < 0)
                 break;
-            MarkShown(next);
+            if (!redraw)
+                MarkShown(next);
             Showable other;
             if (!FindShowable(next, other, why) || other.blocks != 2 || !ext::Lookup(other.viewer, "compose"))
                 continue;
@@ -178,8 +181,14 @@ bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry)
         changeFailure_ = Failure::Desktop;
         return false;
     }
-    for (int row : shownRows)
-        CountShow(row);
+    shownFiles_.clear();
+    for (int row : shownRows) {
+        if (!redraw)
+            CountShow(row);
+        shownFiles_.push_back(rows_[row][kColFile]);
+    }
+    if (choice != MonitorChoice::Each)
+        shownFiles_.resize(1);
     return true;
 }
 

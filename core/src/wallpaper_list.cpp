@@ -387,6 +387,38 @@ bool CWallpaperList::ChangeNow(int index)
         return FailChange(entry.path, "could not be shown", entry.viewer);
     }
     CountShow(index);
+    shownFiles_ = {entry.path};
+    return true;
+}
+
+bool CWallpaperList::Redraw(const std::vector<std::string>& files)
+{
+    changeError_.clear();
+    changeFailure_ = Failure::None;
+    std::vector<int> rows;
+    for (const std::string& file : files)
+        for (int row = 0; row < GetCount(); ++row)
+            if (rows_[row][kColFile] == file) {
+                rows.push_back(row);
+                break;
+            }
+    if (!registry_ || rows.empty())
+        return false;
+    Showable entry;
+    std::string why;
+    if (!FindShowable(rows.front(), entry, why))
+        return FailChange(rows_[rows.front()][kColFile], why);
+    if (entry.blocks == 2 && ext::Lookup(entry.viewer, "compose"))
+        return ChangeOnMonitors(rows.front(), entry, &rows);
+    // A viewer that shows one picture: shown again as it is.
+    gmem::Handle image =
+        ReadForViewer(entry.reader, entry.readerBlock, entry.viewer, entry.viewerBlock, entry.path.c_str());
+    if (!image)
+        return FailChange(entry.path, "could not be read", entry.reader);
+    if (entry.blocks > 2 || !ext::Show(entry.viewer, image, entry.viewerBlock)) {
+        gmem::Free(image);
+        return FailChange(entry.path, "could not be shown", entry.viewer);
+    }
     return true;
 }
 

@@ -109,6 +109,15 @@ public:
     // Why the last ChangeNow failed, naming the file and, where the reader or
     // viewer says, its reason ("getError"); empty after a success.
     const std::string& LastChangeError() const { return changeError_; }
+    // The files the last successful ChangeNow put on the monitors, in the
+    // monitors' order (one for "same" and "span").
+    const std::vector<std::string>& LastShownFiles() const { return shownFiles_; }
+    // Shows those files again, composed for the monitors as they are now
+    // (after a monitor was added, removed, moved or resized), without marking
+    // or counting anything. False when none of them is in the list any more
+    // or the desktop refused (LastChangeError says why).
+    bool Redraw(const std::vector<std::string>& files);
+
     // Whose fault the last failed ChangeNow was: the entry's (try another) or
     // the desktop's (stop trying: every entry would fail the same way).
     enum class Failure { None, Entry, Desktop };
@@ -157,7 +166,9 @@ private:
     };
     // The entry's extenders, or false with why it cannot be shown.
     bool FindShowable(int index, Showable& entry, std::string& why);
-    bool ChangeOnMonitors(int index, const Showable& entry);
+    // `redraw`: the rows to show again, one per monitor (the first one for
+    // monitors beyond them), instead of picking and counting.
+    bool ChangeOnMonitors(int index, const Showable& entry, const std::vector<int>* redraw = nullptr);
     // Composes `image` of `entry` for one screen; null with the reason.
     gmem::Handle ComposeEntry(const Showable& entry, gmem::Handle image, const VistrelScreen& screen,
                               std::uint32_t& style, std::string& why);
@@ -185,6 +196,7 @@ private:
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
     std::string changeError_;
+    std::vector<std::string> shownFiles_;
     Failure changeFailure_ = Failure::None;
 };
 

@@ -33,6 +33,9 @@ inline constexpr int kCmdHide = 1002;
 inline constexpr int kCmdCheckList = 1004;
 inline constexpr int kCmdSaveList = 1005;
 inline constexpr int kCmdLoadList = 1006;
+// The monitors were added, removed, moved or resized: the pictures shown are
+// composed again for them. Sent by the program, never from a menu.
+inline constexpr int kCmdRedraw = 1008;
 inline constexpr int kCmdMoreOptions = 32771;
 inline constexpr int kCmdToggleActive = 32772;
 inline constexpr int kCmdOpenManager = 32773;
