@@ -3,8 +3,11 @@
 # Installs what Vistrel needs on Debian 12.
 #   install-deps.sh          to build and run the programs
 #   install-deps.sh --tests  also what every test leg needs (Windows
-#                            cross-build with Wine, X server, tray host, clang,
-#                            Debian's and AppStream's checkers)
+#                            cross-build with Wine and NSIS, X server, tray
+#                            host, clang, Debian's and AppStream's checkers)
+#   install-deps.sh --windows
+#                            also what the Windows installer needs
+#                            (scripts/build-windows.sh: MinGW-w64, NSIS)
 #   install-deps.sh --virtual-display
 #                            also a virtual X display and screenshots (for
 #                            start.sh on a machine without a desktop)
@@ -16,18 +19,21 @@ packages=(
   libx11-dev libxrandr-dev libxext-dev libx11-6 libxrandr2 libxext6
   qt6-base-dev libgl-dev
   dpkg-dev file
-  libjpeg62-turbo-dev libspng-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libjxl-dev
+  libjpeg62-turbo-dev libspng-dev zlib1g-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libde265-dev libjxl-dev
   libexif-dev liblcms2-dev nlohmann-json3-dev
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(
     xvfb xdotool trayer x11-utils x11-xserver-utils xauth
     clang libclang-rt-14-dev
-    g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
+    g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 nsis
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
     imagemagick libvips-tools
     lintian appstream bash-completion python3-debian groff-base man-db
   )
+fi
+if [[ "${1:-}" == "--windows" ]]; then
+  packages+=(g++-mingw-w64-x86-64 mingw-w64-tools nsis)
 fi
 if [[ "${1:-}" == "--virtual-display" ]]; then
   packages+=(xvfb xdotool imagemagick)

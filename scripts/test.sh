@@ -83,16 +83,17 @@ if [[ -f fuzz/CMakeLists.txt ]]; then
   leg "Fuzzers (clang, libFuzzer)"
   CC=clang CXX=clang++ cmake -S . -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_GUI=OFF \
     -DVISTREL_TESTS=OFF -DVISTREL_BENCH=OFF -DVISTREL_FUZZ=ON -DVISTREL_WERROR=OFF -DVISTREL_FUZZ_SECONDS=60 >/dev/null
-  ninja -C "$out/fuzz" -j"$jobs" vistrel_bmp_fuzzer vistrel_list_fuzzer vistrel_photo_fuzzer >/dev/null
+  ninja -C "$out/fuzz" -j"$jobs" vistrel_bmp_fuzzer vistrel_list_fuzzer vistrel_photo_fuzzer \
+    vistrel_png_rows_fuzzer >/dev/null
   run_ctest "$out/fuzz" -L fuzz
 fi
 
 if [[ -f tests/manager/recursive_insert_test.cpp ]]; then
-  leg "ThreadSanitizer (the list manager's workers, Photoload's row pipeline)"
+  leg "ThreadSanitizer (the list manager's workers, Photoload's row pipeline and PNG rows)"
   cmake -S . -B "$out/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_TSAN=ON -DVISTREL_BENCH=OFF >/dev/null
   ninja -C "$out/tsan" -j"$jobs" manager_worker_tests photoload_tests >/dev/null
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 QT_QPA_PLATFORM=offscreen \
-    run_ctest "$out/tsan" -R '^(RecursiveInsertTest|PreviewLoaderTest|ImageFromDib|Shrink)\.'
+    run_ctest "$out/tsan" -R '^(RecursiveInsertTest|PreviewLoaderTest|ImageFromDib|ThumbnailCacheTest|Shrink|PngRowsTest)\.'
 fi
 
 echo

@@ -9,7 +9,7 @@ build=${1:-$root/build}
 ninja -C "$build" manager_xvfb_tests >/dev/null
 "$build/tests/manager_xvfb_tests" >/dev/null
 mkdir -p "$root/docs"
-for shot in list-manager tray-menu; do
+for shot in list-manager list-manager-thumbnails tray-menu; do
   cp "$build/screenshots/$shot.png" "$root/docs/$shot.png"
   echo "docs/$shot.png"
 done

@@ -30,24 +30,24 @@
 #include <cstdio>
 #include <string>
 
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
-
 using namespace vistrel;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// The process's own peak (VmHWM; getrusage's figure would include what the
+// parent had at the fork).
 double PeakMegabytes()
 {
-#ifndef _WIN32
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-#else
-    return 0;
-#endif
+    double kilobytes = 0;
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "VmHWM: %lf kB", &kilobytes) == 1)
+                break;
+        std::fclose(status);
+    }
+    return kilobytes / 1024.0;
 }
 
 // Prints the stage that began at `since` and starts the next one.

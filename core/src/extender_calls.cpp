@@ -68,6 +68,12 @@ bool Show(ExtenderHandle h, gmem::Handle image, void* block)
     return fn && fn(image, block) != 0;
 }
 
+int ShowFailure(ExtenderHandle h)
+{
+    auto fn = Bind<VistrelShowFailureFn>(h, "showFailure");
+    return fn ? fn() : 0;
+}
+
 void* RunCommand(ExtenderHandle h, void* block, int command)
 {
     auto fn = Bind<VistrelRunCommandFn>(h, "RunCommand");

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 
 namespace vistrel {
 
@@ -181,9 +183,37 @@ ListLoadStatus ReadListFile(const std::string& path, CWallpaperList& list, std::
     return LoadList(list, *bytes);
 }
 
+namespace {
+
+// Whether the file holds exactly `bytes`. Its size is looked at first, so a
+// file of another size is never read.
+bool FileHolds(const std::string& path, std::string_view bytes)
+{
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(platform::PathFromUtf8(path), ec);
+    if (ec || size != bytes.size())
+        return false;
+    std::string detail;
+    const std::optional<std::string> held = platform::ReadWholeFile(path, detail, bytes.size());
+    return held && *held == bytes;
+}
+
+} // namespace
+
+ListSave SaveListFile(const std::string& path, const CWallpaperList& list, std::string& error)
+{
+    const std::string bytes = StoreList(list);
+    // A durable save of a large list costs far more than reading it back
+    // from the cache, and leaving the file alone keeps its time, so that
+    // nobody takes it for a changed list.
+    if (FileHolds(path, bytes))
+        return ListSave::Unchanged;
+    return platform::ReplaceFileAtomically(path, bytes, error) ? ListSave::Written : ListSave::Failed;
+}
+
 bool WriteListFile(const std::string& path, const CWallpaperList& list, std::string& error)
 {
-    return platform::ReplaceFileAtomically(path, StoreList(list), error);
+    return SaveListFile(path, list, error) != ListSave::Failed;
 }
 
 } // namespace vistrel

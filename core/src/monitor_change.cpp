@@ -103,10 +103,9 @@ bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry, const st
     } else {
         screens.push_back(ScreenOf(layout.Primary(), layout.background));
     }
-    gmem::Handle image =
-        ReadForScreens(entry.reader, entry.readerBlock, entry.viewer, entry.viewerBlock, entry.path.c_str(), screens);
+    gmem::Handle image = ReadEntry(entry, screens);
     if (!image)
-        return FailChange(entry.path, "could not be read", entry.reader);
+        return false;
     keep(image);
 
     std::string why;
@@ -150,8 +149,7 @@ bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry, const st
             if (!FindShowable(next, other, why) || other.blocks != 2 || !ext::Lookup(other.viewer, "compose"))
                 continue;
             const VistrelScreen one[] = {screen};
-            gmem::Handle otherImage = ReadForScreens(other.reader, other.readerBlock, other.viewer, other.viewerBlock,
-                                                     other.path.c_str(), one);
+            gmem::Handle otherImage = ReadEntry(other, one);
             if (!otherImage)
                 continue;
             keep(otherImage);
@@ -181,6 +179,10 @@ bool CWallpaperList::ChangeOnMonitors(int index, const Showable& entry, const st
         changeFailure_ = Failure::Desktop;
         return false;
     }
+    // Entries tried for the other monitors and passed over are no failure
+    // of this change.
+    changeError_.clear();
+    changeFailure_ = Failure::None;
     shownFiles_.clear();
     for (int row : shownRows) {
         if (!redraw)

@@ -7,6 +7,7 @@
 #include "vistrel/core/param_block.h"
 #include "vistrel/core/param_chain.h"
 #include "vistrel/core/sized_read.h"
+#include "vistrel/platform/input_file.h"
 
 #include <cctype>
 #include <charconv>
@@ -371,12 +372,12 @@ bool CWallpaperList::ChangeNow(int index)
     // one picture, for the primary monitor.
     if (entry.blocks == 2 && ext::Lookup(entry.viewer, "compose"))
         return ChangeOnMonitors(index, entry);
+    const std::string shownBefore = rows_[index][kColShown];
     MarkShown(index);
     // At the size the viewer's mode needs, where both extenders can say so.
-    gmem::Handle image =
-        ReadForViewer(entry.reader, entry.readerBlock, entry.viewer, entry.viewerBlock, entry.path.c_str());
+    gmem::Handle image = ReadEntry(entry, {});
     if (!image)
-        return FailChange(entry.path, "could not be read", entry.reader);
+        return false;
     if (entry.blocks > 2) {
         ShowMessage("ChangeNow - (Subitems... Work in progress...", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
         gmem::Free(image);
@@ -384,11 +385,38 @@ bool CWallpaperList::ChangeNow(int index)
     }
     if (!ext::Show(entry.viewer, image, entry.viewerBlock)) {
         gmem::Free(image);
+        if (ext::ShowFailure(entry.viewer) == VISTREL_SHOW_FAILED_INSTALL) {
+            SetText(index, kColShown, shownBefore);
+            return FailChange(entry.path, "could not be made the wallpaper", entry.viewer, Failure::Desktop);
+        }
         return FailChange(entry.path, "could not be shown", entry.viewer);
     }
     CountShow(index);
     shownFiles_ = {entry.path};
     return true;
+}
+
+gmem::Handle CWallpaperList::ReadEntry(const Showable& entry, std::span<const VistrelScreen> screens)
+{
+    // A name that became a FIFO, a device or a folder is no picture, and
+    // handing it to a reader that opens it plainly would block for ever.
+    if (std::string why = platform::WhyNotAFile(entry.path); !why.empty()) {
+        FailChange(entry.path, "could not be read: " + why);
+        return nullptr;
+    }
+    gmem::Handle image = screens.empty() ? ReadForViewer(entry.reader, entry.readerBlock, entry.viewer,
+                                                         entry.viewerBlock, entry.path.c_str())
+                                         : ReadForScreens(entry.reader, entry.readerBlock, entry.viewer,
+                                                          entry.viewerBlock, entry.path.c_str(), screens);
+    if (!image) {
+        // What is wrong with the file itself ("there is no such file", "it
+        // is empty") is said in the same words whatever reader failed on it.
+        if (std::string why = platform::WhyUnreadable(entry.path); !why.empty())
+            FailChange(entry.path, "could not be read: " + why);
+        else
+            FailChange(entry.path, "could not be read", entry.reader);
+    }
+    return image;
 }
 
 bool CWallpaperList::Redraw(const std::vector<std::string>& files)
@@ -411,10 +439,9 @@ bool CWallpaperList::Redraw(const std::vector<std::string>& files)
     if (entry.blocks == 2 && ext::Lookup(entry.viewer, "compose"))
         return ChangeOnMonitors(rows.front(), entry, &rows);
     // A viewer that shows one picture: shown again as it is.
-    gmem::Handle image =
-        ReadForViewer(entry.reader, entry.readerBlock, entry.viewer, entry.viewerBlock, entry.path.c_str());
+    gmem::Handle image = ReadEntry(entry, {});
     if (!image)
-        return FailChange(entry.path, "could not be read", entry.reader);
+        return false;
     if (entry.blocks > 2 || !ext::Show(entry.viewer, image, entry.viewerBlock)) {
         gmem::Free(image);
         return FailChange(entry.path, "could not be shown", entry.viewer);
@@ -432,7 +459,9 @@ gmem::Handle CWallpaperList::ReadWithChain(void* chainData, std::size_t bytes, c
         std::uint8_t* readerBlock = chain.GetBlock(0);
         ExtenderHandle reader = registry_->FindExtenderById(BlockId(readerBlock));
         ExtenderHandle viewer = registry_->FindExtenderById(BlockId(chain.GetBlock(count - 1)));
-        if (registry_->IsReader(reader) && registry_->IsViewer(viewer))
+        // A FIFO, a device or a folder is not handed to the reader, whose
+        // open might wait for ever.
+        if (registry_->IsReader(reader) && registry_->IsViewer(viewer) && platform::WhyNotAFile(path).empty())
             image = ext::Read(reader, path.c_str(), readerBlock);
     }
     chain.Detach(); // nothing was edited, so the buffer stays where it was

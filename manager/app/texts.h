@@ -60,6 +60,8 @@ inline constexpr std::string_view kPreviewEmpty = "Preview Pane\nClick here for 
 // The framework's document messages ("%1" is the document's title or path).
 inline constexpr std::string_view kAskToSave = "Save changes to %1?";
 inline constexpr std::string_view kFailedToSave = "Failed to save document.";
+// "Change Now !" that did not change the wallpaper, followed by the reason.
+inline constexpr std::string_view kWallpaperNotChanged = "The wallpaper was not changed: ";
 // A list file that another program (the scheduler saves its counters into
 // it) wrote after this window read it.
 inline constexpr std::string_view kDiskChangedOnSave =

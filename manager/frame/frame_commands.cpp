@@ -261,9 +261,15 @@ void CMainFrame::OnChangeNow()
     const std::vector<int> rows = listView_->SelectedRows();
     if (rows.empty())
         return;
-    std::lock_guard readers(ReaderCallLock()); // a preview may be reading
-    doc_.List().ChangeNow(rows.front());
+    bool changed = false;
+    {
+        std::lock_guard readers(ReaderCallLock()); // a preview may be reading
+        changed = doc_.List().ChangeNow(rows.front());
+    }
     doc_.SetModifiedFlag(true);
+    if (!changed)
+        ShowMessage(std::string(texts::kWallpaperNotChanged) + doc_.List().LastChangeError(),
+                    VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
 }
 
 void CMainFrame::OnSetPriority()

@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QUrl>
+#include <optional>
 #include <zlib.h>
 
 #ifndef VISTREL_PRODUCT_VERSION
@@ -102,22 +104,100 @@ bool WriteAtomically(const QString& folder, const QString& name, const QByteArra
     return out.commit();
 }
 
+std::uint32_t LoadU32(const char* at)
+{
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(at[0])) << 24 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(at[1])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(at[2])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(at[3]));
+}
+
+// A zlib stream of at most `limit` bytes inflated, or nothing.
+std::optional<QByteArray> Inflate(const QByteArray& packed, qsizetype limit)
+{
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return std::nullopt;
+    QByteArray out(limit, Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.constData()));
+    stream.avail_in = static_cast<uInt>(packed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = inflate(&stream, Z_FINISH);
+    const auto produced = static_cast<qsizetype>(stream.total_out);
+    inflateEnd(&stream);
+    if (result != Z_STREAM_END)
+        return std::nullopt;
+    out.truncate(produced);
+    return out;
+}
+
+// The text keys of a PNG, from its tEXt, zTXt and iTXt chunks before the
+// image data. (Qt's own reader takes a key's "::" for its separator, so it
+// cannot read "Thumb::URI".) A damaged file gives what came before the damage.
+QHash<QString, QString> PngTextKeys(QFile& in)
+{
+    constexpr qsizetype kMostText = 64 * 1024; // no key of a thumbnail is near
+    QHash<QString, QString> keys;
+    if (in.read(8) != QByteArray("\x89PNG\r\n\x1a\n", 8))
+        return keys;
+    for (int chunks = 0; chunks < 64; ++chunks) {
+        const QByteArray head = in.read(8);
+        if (head.size() != 8)
+            break;
+        const std::uint32_t length = LoadU32(head.constData());
+        const QByteArray type = head.mid(4);
+        if (type == "IDAT" || type == "IEND" || length > kMostText)
+            break;
+        const QByteArray body = in.read(length);
+        if (body.size() != static_cast<qsizetype>(length) || in.read(4).size() != 4)
+            break;
+        const qsizetype nul = body.indexOf('\0');
+        if (nul <= 0)
+            continue;
+        const QString key = QString::fromLatin1(body.left(nul));
+        if (type == "tEXt") {
+            keys.insert(key, QString::fromLatin1(body.mid(nul + 1)));
+        } else if (type == "zTXt" && body.size() > nul + 2 && body[nul + 1] == 0) {
+            if (auto text = Inflate(body.mid(nul + 2), kMostText))
+                keys.insert(key, QString::fromLatin1(*text));
+        } else if (type == "iTXt" && body.size() > nul + 3) {
+            const bool packed = body[nul + 1] != 0;
+            // Past the language tag and the translated key, each ended by a NUL.
+            const qsizetype language = body.indexOf('\0', nul + 3);
+            const qsizetype translated = language < 0 ? -1 : body.indexOf('\0', language + 1);
+            if (translated < 0)
+                continue;
+            const QByteArray text = body.mid(translated + 1);
+            if (!packed)
+                keys.insert(key, QString::fromUtf8(text));
+            else if (auto inflated = Inflate(text, kMostText))
+                keys.insert(key, QString::fromUtf8(*inflated));
+        }
+    }
+    return keys;
+}
+
 // The thumbnail at `file`, when its keys name this picture as it is now.
 Lookup ReadValid(const QString& cacheFile, const SourceFile& file, bool failEntry)
 {
-    QImageReader reader(cacheFile, "png");
-    if (!reader.canRead())
+    QFile in(cacheFile);
+    if (!in.open(QIODevice::ReadOnly))
         return {};
     // The keys come with the header; a stale thumbnail is not decoded.
-    if (reader.text(QStringLiteral("Thumb::URI")) != file.uri ||
-        reader.text(QStringLiteral("Thumb::MTime")).toLongLong() != file.mtime)
+    const QHash<QString, QString> keys = PngTextKeys(in);
+    bool mtimeRead = false;
+    const std::int64_t mtime = keys.value(QStringLiteral("Thumb::MTime")).toLongLong(&mtimeRead);
+    if (keys.value(QStringLiteral("Thumb::URI")) != file.uri || !mtimeRead || mtime != file.mtime)
         return {};
-    const QString size = reader.text(QStringLiteral("Thumb::Size"));
+    const QString size = keys.value(QStringLiteral("Thumb::Size"));
     if (!size.isEmpty() && size.toLongLong() != file.size)
         return {};
     if (failEntry)
         return {Found::Failed, {}};
-    if (reader.size().width() > kLargeEdge || reader.size().height() > kLargeEdge)
+    in.seek(0);
+    QImageReader reader(&in, "png");
+    if (!reader.canRead() || reader.size().width() > kLargeEdge || reader.size().height() > kLargeEdge)
         return {};
     QImage image = reader.read();
     if (image.isNull())
@@ -137,7 +217,13 @@ QString CacheRoot()
 
 QString FileUri(const QString& absolutePath)
 {
-    return QString::fromLatin1(QUrl::fromLocalFile(absolutePath).toEncoded(QUrl::FullyEncoded));
+    // As GLib's g_filename_to_uri writes it, which most file managers use:
+    // Qt leaves ";", "[" and "]" as they are, GLib escapes them.
+    QString uri = QString::fromLatin1(QUrl::fromLocalFile(absolutePath).toEncoded(QUrl::FullyEncoded));
+    uri.replace(QLatin1Char(';'), QStringLiteral("%3B"));
+    uri.replace(QLatin1Char('['), QStringLiteral("%5B"));
+    uri.replace(QLatin1Char(']'), QStringLiteral("%5D"));
+    return uri;
 }
 
 QString CacheName(const QString& uri)

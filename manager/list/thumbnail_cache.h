@@ -32,7 +32,7 @@ struct SourceFile {
 };
 SourceFile Describe(const QString& path);
 
-// "file:///a%20b.jpg" for "/a b.jpg".
+// "file:///a%20b.jpg" for "/a b.jpg", escaped as GLib escapes it.
 QString FileUri(const QString& absolutePath);
 // The cache's file name for a URI: the MD5 of its bytes in hex, ".png".
 QString CacheName(const QString& uri);

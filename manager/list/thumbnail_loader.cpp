@@ -9,6 +9,11 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 namespace vistrel::manager {
 
@@ -17,6 +22,7 @@ namespace {
 // Requests beyond this are the oldest, for pages scrolled past: dropped.
 constexpr std::size_t kMostQueued = 512;
 constexpr int kMostWorkers = 4;
+[[maybe_unused]] constexpr int kWorkerNiceness = 10;
 // About 1,500 thumbnails of 128 pixels: several screens of the grid.
 constexpr qint64 kDefaultBudget = qint64{96} << 20;
 
@@ -128,6 +134,11 @@ void ThumbnailLoader::StartWorkers()
 
 void ThumbnailLoader::Work()
 {
+#ifdef __linux__
+    // Below the user-interface thread: on a machine with few cores, painting
+    // and scrolling go first and the decodes take the time left over.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), kWorkerNiceness);
+#endif
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
@@ -140,7 +151,8 @@ void ThumbnailLoader::Work()
         QImage image = Make(path);
         lock.lock();
         --busy_;
-        queued_.remove(path);
+        // Still counted as asked for until delivered: a request meanwhile
+        // would make the same thumbnail again.
         results_.push_back({std::move(path), std::move(image)});
         if (!deliveryPosted_) {
             deliveryPosted_ = true;
@@ -198,6 +210,8 @@ void ThumbnailLoader::Deliver()
         std::lock_guard lock(mutex_);
         results.swap(results_);
         deliveryPosted_ = false;
+        for (const Result& result : results)
+            queued_.remove(result.path);
     }
     for (Result& result : results) {
         const qint64 cost = CostOf(result.image);

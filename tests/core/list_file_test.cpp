@@ -251,3 +251,26 @@ TEST(ListFile, SavesReplaceTheFileWholeOrNotAtAll)
     EXPECT_EQ(ReadListFile(missing, back, detail), ListLoadStatus::Unreadable);
     EXPECT_FALSE(detail.empty());
 }
+
+// A save whose bytes the file already holds leaves the file alone, its time
+// too (so nobody takes it for a changed list); one byte of difference, even
+// at the same size, writes it.
+TEST(ListFile, ASaveThatChangesNothingLeavesTheFileAsItIs)
+{
+    TempDir dir;
+    CWallpaperList list;
+    MakeExample(list);
+    const std::string path = dir.File("pictures.vist");
+    std::string error;
+    ASSERT_EQ(SaveListFile(path, list, error), ListSave::Written) << error;
+    const auto old = std::filesystem::last_write_time(path) - std::chrono::hours(5);
+    std::filesystem::last_write_time(path, old);
+    EXPECT_EQ(SaveListFile(path, list, error), ListSave::Unchanged);
+    EXPECT_TRUE(WriteListFile(path, list, error));
+    EXPECT_EQ(std::filesystem::last_write_time(path), old);
+
+    list.SetText(0, kColTotal, "7"); // "0" before: the same size
+    EXPECT_EQ(SaveListFile(path, list, error), ListSave::Written);
+    EXPECT_NE(std::filesystem::last_write_time(path), old);
+    EXPECT_EQ(ReadFile(path), StoreList(list));
+}

@@ -9,6 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace vistrel;
 using namespace vistrel::test;
 
@@ -240,14 +246,61 @@ TEST_F(ListWithExtenders, FailedShowLeavesShownAdvancedAndTotalAlone)
     EXPECT_EQ(list.LastChangeError(), "/pictures/sea.bmp could not be shown: this block says 0xBAD")
         << "the viewer's own reason";
 
-    ASSERT_TRUE(list.InsertFile("/pictures/unreadable.bmp", true));
+    TempDir home;
+    const std::string unreadable = home.File("unreadable.bmp");
+    {
+        std::ofstream(unreadable) << "BM";
+    }
+    ASSERT_TRUE(list.InsertFile(unreadable, true));
     EXPECT_FALSE(list.ChangeNow(1));
     EXPECT_EQ(list.GetText(1, kColShown), "50");
-    EXPECT_EQ(list.LastChangeError(), "/pictures/unreadable.bmp could not be read") << "a reader that gives no reason";
+    EXPECT_EQ(list.LastChangeError(), unreadable + " could not be read") << "a reader that gives no reason";
+    EXPECT_EQ(list.LastChangeFailure(), CWallpaperList::Failure::Entry);
 
     ASSERT_TRUE(list.InsertFile("/pictures/hill.bmp", true));
     ASSERT_TRUE(list.ChangeNow(2));
     EXPECT_EQ(list.LastChangeError(), "");
+}
+
+// A desktop that refuses a good picture is no fault of the entry: its Shown
+// stays as it was, so that a round is not used up by a desktop that is down.
+TEST_F(ListWithExtenders, ADesktopThatRefusesLeavesShownAlone)
+{
+    ASSERT_TRUE(list.InsertFile("/pictures/sea.bmp", true));
+    list.SetText(0, kColShown, "7");
+    CParamChain chain;
+    chain.Attach(list.GetChain(0), list.GetChainBytes(0));
+    WriteU32(chain.GetBlock(1) + 44, 0xDE5C);
+    chain.Detach();
+    EXPECT_FALSE(list.ChangeNow(0));
+    EXPECT_EQ(list.GetText(0, kColShown), "7");
+    EXPECT_EQ(list.GetText(0, kColTotal), "0");
+    EXPECT_EQ(list.LastChangeFailure(), CWallpaperList::Failure::Desktop);
+    EXPECT_EQ(list.LastChangeError(), "/pictures/sea.bmp could not be made the wallpaper: the desktop is not running");
+}
+
+// Names that are no picture file are refused before any reader opens them,
+// each with its reason; the entry is used up like any that cannot be read.
+TEST_F(ListWithExtenders, SpecialFilesAreRefusedWithTheirReason)
+{
+#ifndef _WIN32
+    TempDir home;
+    const std::string fifo = home.File("fifo.bmp"), folder = home.File("folder.bmp"), zero = home.File("zero.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_symlink("/dev/zero", zero);
+    const std::pair<std::string, std::string> cases[] = {
+        {fifo, "it is a FIFO, not a file"}, {folder, "it is a folder"}, {zero, "it is a device, not a file"}};
+    for (const auto& [path, why] : cases) {
+        ASSERT_TRUE(list.InsertFile(path, true));
+        const int row = list.GetCount() - 1;
+        EXPECT_FALSE(list.ChangeNow(row));
+        EXPECT_EQ(list.LastChangeError(), path + " could not be read: " + why);
+        EXPECT_EQ(list.LastChangeFailure(), CWallpaperList::Failure::Entry);
+        EXPECT_EQ(list.GetText(row, kColShown), "50") << "used up";
+        EXPECT_EQ(list.ReadEntryImage(row), nullptr) << "a preview refuses it too";
+    }
+#endif
 }
 
 TEST_F(ListWithExtenders, ChangeNowRefusesShortAndMiddleChains)

@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A reader of ".bmp" and ".bitmap" files whose "image" is the path's text.
-// A path containing "unreadable" cannot be read.
+// A reader of ".bmp", ".bitmap" and ".slow" files whose "image" is the
+// path's text. A path containing "unreadable" cannot be read; a ".slow" file
+// is read once a file of its name with ".go" added appears (at most 10 s),
+// as a reader stuck on a slow disk would be.
 #include "fake_block.h"
 #include "vistrel_extender.h"
 
+#include <chrono>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 namespace gmem = vistrel::gmem;
 
 #ifndef FAKE_READER_ID
 #define FAKE_READER_ID "R0001-FAKEREAD               "
-#define FAKE_READER_EXTENSIONS ".bmp\\.bitmap"
+#define FAKE_READER_EXTENSIONS ".bmp\\.bitmap\\.slow"
 #endif
 
 static int g_reads = 0;
@@ -30,6 +35,10 @@ VISTREL_OPERATION(VistrelGlobal, read)(const char* path, void* block)
     std::string text = path ? path : "";
     if (text.find("unreadable") != std::string::npos)
         return nullptr;
+    if (text.size() > 5 && text.compare(text.size() - 5, 5, ".slow") == 0) {
+        for (int i = 0; i < 1000 && !std::filesystem::exists(text + ".go"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     // Mark the block so tests see that reads change blocks in place.
     static_cast<unsigned char*>(block)[42] = 0x5A;
     VistrelGlobal image = gmem::Alloc(gmem::kMoveable | gmem::kZeroInit, text.size() + 1);

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+#include <filesystem>
 
 using namespace vistrel;
 using namespace vistrel::manager;
@@ -195,6 +196,20 @@ TEST_F(CommandsTest, ChangeNowShowsTheFirstSelectedEntry)
     EXPECT_EQ(List().GetText(2, kColTotal), "1") << "the topmost selected row was shown";
     EXPECT_EQ(List().GetText(6, kColTotal), "0");
     EXPECT_TRUE(Doc().IsModified());
+    EXPECT_TRUE(sink.texts.empty());
+}
+
+TEST_F(CommandsTest, AChangeNowThatFailsSaysWhichFileAndWhy)
+{
+    UseStandardExtenders();
+    const std::string folder = home.File("folder.bmp");
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(Start({QString::fromStdString(MakeList("one.vist", {folder}))}), StartResult::Running);
+    Select({0});
+    Frame().RunCommand(ids::kCmdChangeNow);
+    EXPECT_EQ(sink.texts, std::vector<std::string>{"The wallpaper was not changed: " + folder +
+                                                   " could not be read: it is a folder"});
+    EXPECT_EQ(List().GetText(0, kColTotal), "0");
 }
 
 TEST_F(CommandsTest, TheRandomToggleFlipsTheFlagAndItsCheckMark)

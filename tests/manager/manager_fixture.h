@@ -85,6 +85,7 @@ protected:
     vistrel::test::ScopedEnvironment configHome{"XDG_CONFIG_HOME", home.File("config")};
     vistrel::test::ScopedEnvironment dataHome{"XDG_DATA_HOME", home.File("data")};
     vistrel::test::ScopedEnvironment runtimeHome{"XDG_RUNTIME_DIR", home.File("runtime")};
+    vistrel::test::ScopedEnvironment cacheHome{"XDG_CACHE_HOME", home.File("cache")}; // the thumbnails
     vistrel::test::PrivateSettings settings;
     vistrel::test::ProgramDir programDir;
     ScriptedPrompts prompts;

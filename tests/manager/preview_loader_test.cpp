@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -147,34 +149,56 @@ TEST_F(PreviewLoaderTest, ReadsWaitForOtherReaderCalls)
 
 TEST_F(PreviewLoaderTest, TheWindowKeepsRunningWhileAReadTakesLong)
 {
-    // A reader stuck on a file that does not come (a pipe nobody writes to
-    // yet) must not hold up the user-interface thread.
-    const std::string pipe = File("slow.bmp");
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    struct Release {
-        std::string path;
-        // Lets the reader's open return, whatever the test did.
-        void operator()() const
-        {
-            int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-        }
-    } release{pipe};
+    // A reader stuck on a slow file must not hold up the user-interface
+    // thread. The fake reader reads ".slow" files once their ".go" appears.
+    vistrel::test::ProgramDir slowDir;
+    slowDir.Add("Read_Expander", vistrel::test::FakesDir() / vistrel::test::LibraryFile("FakeReader"));
+    slowDir.Add("View_Expander", vistrel::test::FakesDir() / vistrel::test::LibraryFile("FakeViewer"));
+    slowDir.Add("Scheduler_Expander",
+                vistrel::test::BinDir() / "Scheduler_Expander" / vistrel::test::LibraryFile("Clockpace"));
+    CExtenderRegistry slowRegistry;
+    ASSERT_TRUE(slowRegistry.LoadExtenders(slowDir.Folder()));
+    PreviewLoader slowLoader{slowRegistry};
+    int slowDeliveries = 0;
+    slowLoader.onLoaded = [&](PreviewPicture picture) {
+        ++slowDeliveries;
+        gmem::Free(picture.dib);
+    };
+    const std::string slow = File("picture.slow");
 
-    loader.Request({pipe, {}, {}});
+    slowLoader.Request({slow, {}, {}});
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(5);
     QTest::qWait(150);
     EXPECT_GE(ticks, 10) << "the event loop ran while the read waited";
-    EXPECT_TRUE(loader.Busy());
-    EXPECT_EQ(deliveries, 0);
+    EXPECT_TRUE(slowLoader.Busy());
+    EXPECT_EQ(slowDeliveries, 0);
 
-    ASSERT_TRUE(Eventually([&] {
-        release();
-        return deliveries == 1;
-    }));
-    EXPECT_EQ(last.dib, nullptr) << "a pipe is no bitmap file";
+    {
+        std::ofstream go(slow + ".go");
+    }
+    ASSERT_TRUE(Eventually([&] { return slowDeliveries == 1; }));
+}
+
+// Names that are no picture files are refused at once, without waiting on
+// the open: a FIFO nobody writes to, a folder, a link to an endless device,
+// an empty file, a name that is gone.
+TEST_F(PreviewLoaderTest, SpecialFilesAreRefusedAtOnce)
+{
+    const std::string fifo = File("fifo.bmp"), folder = File("folder.bmp"), zero = File("zero.bmp"),
+                      empty = File("empty.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_symlink("/dev/zero", zero);
+    {
+        std::ofstream touch(empty);
+    }
+    int expected = 0;
+    for (const std::string& path : {fifo, folder, zero, empty, File("gone.bmp")}) {
+        loader.Request({path, {}, {}});
+        ASSERT_TRUE(WaitForDelivery(++expected)) << path;
+        EXPECT_EQ(last.dib, nullptr) << path;
+    }
 }

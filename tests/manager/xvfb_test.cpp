@@ -137,6 +137,7 @@ protected:
     {
         manager.reset();
         ::unsetenv("XDG_DESKTOP_DIR");
+        ::unsetenv("XDG_CACHE_HOME");
         if (!pictureFolder.empty()) {
             std::error_code ignored;
             fs::remove_all(pictureFolder, ignored);
@@ -237,6 +238,8 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     const fs::path pictures = desktop / "Pictures";
     fs::create_directories(desktop);
     ::setenv("XDG_DESKTOP_DIR", desktop.c_str(), 1);
+    // The thumbnails' cache, in the session's home.
+    ::setenv("XDG_CACHE_HOME", (fs::path(session->Home()) / ".cache").c_str(), 1);
     ASSERT_EQ(platform::RunProgram("bash", {VISTREL_SOURCE_DIR "/scripts/make-sample-pictures.sh", pictures.string()}),
               0);
     const std::string list = (fs::path(session->Home()) / "First list.vist").string();
@@ -353,6 +356,23 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
     EXPECT_GE(iconsLookedFor, 2u) << "the reader's and the viewer's icons at least";
     EXPECT_GE(screen.width(), 400);
 
+    // View > Thumbnails by its keys: the same list as a grid of pictures,
+    // made by the readers and kept in the session's thumbnail cache.
+    const fs::path gridShot = shots / "list-manager-thumbnails.png";
+    ASSERT_TRUE(session->XDoTool({"key", "--delay", "200", "alt+v", "t"}));
+    EXPECT_TRUE(
+        Eventually([&] { return CountPixels(ShotOf(window, gridShot), DawnColour) >= kPreviewPixels / 2; }, 20s))
+        << "the thumbnails never showed in " << gridShot;
+    // The keys armed the preview again: the shot waits for the row's picture
+    // to come back into the pane beside the grid.
+    const int seaInGrid = CountPixels(ShotOf(window, gridShot), SeaColour);
+    EXPECT_TRUE(
+        Eventually([&] { return CountPixels(ShotOf(window, gridShot), SeaColour) >= seaInGrid + kPreviewPixels; }, 15s))
+        << "the picked row's preview did not come back in " << gridShot;
+    EXPECT_TRUE(fs::exists(fs::path(session->Home()) / ".cache" / "thumbnails" / "normal"))
+        << "the thumbnails went into the desktop's cache";
+    ASSERT_TRUE(session->XDoTool({"key", "--delay", "200", "alt+v", "t"})); // back to the rows
+
     // The tray menu, opened from the docked icon, over a wallpaper of the
     // list (the window, which covers the small screen, goes).
     Ctl({"next", list});
@@ -392,7 +412,7 @@ TEST_F(ManagerOnADesktop, ShowsTheListWithItsIconsAndStartsTheScheduler)
         },
         20s))
         << "\"Open List Manager\" brought no list manager up";
-    std::cout << "screenshots: " << windowShot << " " << trayShot << "\n";
+    std::cout << "screenshots: " << windowShot << " " << gridShot << " " << trayShot << "\n";
 }
 
 int main(int argc, char** argv)

@@ -3,12 +3,18 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
 
 #include "vistrel/dib/dib.h"
+
+#if defined(PHOTOLOAD_HAVE_PNG) || defined(PHOTOLOAD_HAVE_HEIF)
+#include "canvas.h"
+#include "decoders.h"
+#endif
 
 namespace photo_test {
 
@@ -167,13 +173,93 @@ Decoded Finish(gmem::Handle dib)
 
 } // namespace
 
+std::string PngWaysDiffer(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request)
+{
+#ifdef PHOTOLOAD_HAVE_PNG
+    using namespace vistrel::photoload;
+    struct Read {
+        gmem::Owner dib;
+        std::string error;
+    };
+    auto read = [&](PngRows way) {
+        Canvas canvas(request);
+        const bool decoded = DecodePngRows(FileBytes{bytes.data(), bytes.size()}, canvas, way);
+        return Read{gmem::Owner(decoded ? canvas.Finish() : nullptr), canvas.Error()};
+    };
+    const Read fast = read(PngRows::kFastest), whole = read(PngRows::kLibspng);
+    if (!fast.dib || !whole.dib) {
+        if (fast.dib || whole.dib)
+            return std::string("only ") + (fast.dib ? "the fast way" : "libspng") + " reads it (" + fast.error +
+                   whole.error + ")";
+        return fast.error == whole.error ? "" : "the errors differ: " + fast.error + " / " + whole.error;
+    }
+    vistrel::dib::LockedBlock a(fast.dib.get()), b(whole.dib.get());
+    if (a.size() != b.size() || std::memcmp(a.bytes(), b.bytes(), a.size()) != 0)
+        return "the pictures differ";
+#else
+    (void)bytes;
+    (void)request;
+#endif
+    return {};
+}
+
+std::string HeifWaysDiffer(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request)
+{
+#ifdef PHOTOLOAD_HAVE_HEIF
+    using namespace vistrel::photoload;
+    struct Read {
+        gmem::Owner dib;
+        std::string error;
+    };
+    auto read = [&](HevcThreads threads) {
+        Canvas canvas(request);
+        const bool decoded = DecodeHeifWith(FileBytes{bytes.data(), bytes.size()}, canvas, threads);
+        return Read{gmem::Owner(decoded ? canvas.Finish() : nullptr), canvas.Error()};
+    };
+    const Read every = read(HevcThreads::kEveryCore), one = read(HevcThreads::kLibheifs);
+    if (!every.dib || !one.dib)
+        return !every.dib == !one.dib && every.error == one.error ? ""
+                                                                  : "only one way reads it: " + every.error + one.error;
+    vistrel::dib::LockedBlock a(every.dib.get()), b(one.dib.get());
+    if (a.size() != b.size() || std::memcmp(a.bytes(), b.bytes(), a.size()) != 0)
+        return "the pictures differ";
+#else
+    (void)bytes;
+    (void)request;
+#endif
+    return {};
+}
+
+namespace {
+
+// Every PNG and HEIF picture a test reads is also read both ways, which
+// must agree.
+void ExpectWaysAgree(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request)
+{
+    static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (bytes.size() >= 8 && std::memcmp(bytes.data(), signature, 8) == 0) {
+        EXPECT_EQ(PngWaysDiffer(bytes, request), "");
+    }
+#ifdef PHOTOLOAD_HAVE_HEIF
+    if (vistrel::photoload::Sniff(bytes.data(), bytes.size()) == vistrel::photoload::Format::kHeif) {
+        EXPECT_EQ(HeifWaysDiffer(bytes, request), "");
+    }
+#endif
+}
+
+} // namespace
+
 Decoded Decode(const fs::path& path, const vistrel::photoload::ReadRequest& request)
 {
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec))
+        ExpectWaysAgree(ReadBytes(path), request);
     return Finish(vistrel::photoload::ReadPhoto(path.string().c_str(), request));
 }
 
 Decoded DecodeBytes(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request)
 {
+    ExpectWaysAgree(bytes, request);
     return Finish(vistrel::photoload::ReadPhotoFromMemory(bytes.data(), bytes.size(), request));
 }
 

@@ -62,6 +62,13 @@ struct Decoded {
 };
 Decoded Decode(const fs::path& path, const vistrel::photoload::ReadRequest& request = {});
 Decoded DecodeBytes(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request = {});
+// A PNG read the fast way and by libspng alone: how the two differ (the
+// picture's bytes, or whether and why it is refused), empty when they agree.
+// Decode and DecodeBytes check it for every PNG they read.
+std::string PngWaysDiffer(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request = {});
+// The same for a HEIF picture decoded with libde265 on every core and by
+// libheif's own plugin; checked for every HEIF picture too.
+std::string HeifWaysDiffer(const std::vector<std::uint8_t>& bytes, const vistrel::photoload::ReadRequest& request = {});
 
 // Whether this build reads a format (by one of its endings, ".png").
 bool Reads(const std::string& ending);

@@ -4,12 +4,16 @@
 
 #include "vistrel/core/list_file.h"
 #include "vistrel/core/param_block.h"
+#include "vistrel/core/param_chain.h"
 #include "vistrel/core/registry_key.h"
 #include "vistrel/core/scheduler_settings.h"
 #include "vistrel/scheduler/resource_ids.h"
 #include "vistrel/scheduler/texts.h"
 
 #include <filesystem>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace vistrel;
 using namespace vistrel::scheduler;
@@ -295,7 +299,7 @@ TEST_F(CycleTest, HundredAndOneFailuresSwitchItOff)
     // Told once, with the picture that failed last and that it is now off.
     EXPECT_EQ(host.Problems(),
               std::vector<std::string>{std::string(texts::kChangeGaveUp) + lists.File("unreadable-1.bmp") +
-                                       " could not be read." + std::string(texts::kNowOff)});
+                                       " could not be read: there is no such file." + std::string(texts::kNowOff)});
 
     host.Clear();
     DuePoll();
@@ -310,8 +314,9 @@ TEST_F(CycleTest, AFailedChangeNowSaysWhyOnce)
     cycle->LoadAndArm();
     host.Clear();
     cycle->ChangeNowCommand();
-    EXPECT_EQ(host.Problems(), std::vector<std::string>{std::string(texts::kChangeGaveUp) +
-                                                        lists.File("unreadable.bmp") + " could not be read."})
+    EXPECT_EQ(host.Problems(),
+              std::vector<std::string>{std::string(texts::kChangeGaveUp) + lists.File("unreadable.bmp") +
+                                       " could not be read: there is no such file."})
         << "already off: nothing is said of switching off";
 
     // Nothing to change to: a poll stays silent, a Change Now says so.
@@ -579,3 +584,69 @@ TEST_F(CycleTest, OpenListManagerSavesFirstThenStartsVistrelFromTheProgramDirect
     }
     EXPECT_EQ(host.Count(HostEvent::Problem), 0);
 }
+
+// ---- Failures told truthfully ----
+
+namespace {
+
+// Makes the fake viewer of every row refuse as a desktop that is down would.
+void RefuseEveryShow(CWallpaperList& list)
+{
+    for (int row = 0; row < list.GetCount(); ++row) {
+        CParamChain chain;
+        ASSERT_TRUE(chain.Attach(list.GetChain(row), list.GetChainBytes(row)));
+        WriteU32(chain.GetBlock(chain.GetCount() - 1) + 44, 0xDE5C);
+        chain.Detach();
+    }
+}
+
+} // namespace
+
+TEST_F(CycleTest, ARefusingDesktopStopsAtOnceAndUsesNothingUp)
+{
+    UseList(WriteList("a.vist", {"a.bmp", "b.bmp"}));
+    cycle->LoadAndArm();
+    RefuseEveryShow(cycle->List());
+    host.Clear();
+    DuePoll();
+    EXPECT_EQ(host.Count(HostEvent::Wait, 100), 1) << "one attempt, not 101";
+    EXPECT_EQ(Text(0, kColShown), "0");
+    EXPECT_EQ(Text(1, kColShown), "0");
+    EXPECT_EQ(Text(0, kColTotal), "0");
+    EXPECT_EQ(ReadSchedulerSettings().active, 1u) << "it stays on, to try again at the next change";
+    const std::string told = std::string(texts::kDesktopRefused) + lists.File("a.bmp") +
+                             " could not be made the wallpaper: the desktop is not running." +
+                             std::string(texts::kTriesAgain);
+    EXPECT_EQ(host.Problems(), std::vector<std::string>{told});
+
+    host.Clear();
+    DuePoll();
+    EXPECT_TRUE(host.Problems().empty()) << "said once, not at every change";
+    EXPECT_EQ(Text(0, kColShown), "0");
+    cycle->ChangeNowCommand();
+    EXPECT_EQ(host.Problems(), std::vector<std::string>{told}) << "a Change Now is always answered";
+}
+
+#ifndef _WIN32
+TEST_F(CycleTest, SpecialFilesAreUsedUpWithTheirReason)
+{
+    const std::string fifo = lists.File("fifo.bmp"), folder = lists.File("folder.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    UseList(WriteList("a.vist", {"fifo.bmp", "folder.bmp", "good.bmp"}));
+    ASSERT_TRUE(WriteActive(0));
+    cycle->LoadAndArm();
+    host.Clear();
+    cycle->ChangeNowCommand();
+    EXPECT_EQ(LastShown(), lists.File("good.bmp")) << "the FIFO blocked nothing";
+    EXPECT_EQ(Text(0, kColShown), "50");
+    EXPECT_EQ(Text(1, kColShown), "50");
+
+    UseList(WriteList("b.vist", {"folder.bmp"}));
+    cycle->LoadAndArm();
+    host.Clear();
+    cycle->ChangeNowCommand();
+    EXPECT_EQ(host.Problems(), std::vector<std::string>{std::string(texts::kChangeGaveUp) + folder +
+                                                        " could not be read: it is a folder."});
+}
+#endif

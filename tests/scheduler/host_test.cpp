@@ -11,6 +11,7 @@
 #include "vistrel/scheduler/texts.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -189,6 +190,16 @@ TEST_F(HostTest, OpenListManagerSaysWhenTheListManagerIsMissingOrDoesNotStart)
     ASSERT_EQ(tray.messages.size(), 2u);
     EXPECT_EQ(tray.messages[1],
               "Vistrel_Scheduler|" + std::string(texts::kManagerNotStarted) + ListManagerFile(dir.Folder()));
+    // A program there starts, and nothing is said.
+    std::filesystem::path real = test::BinDir() / "vistrelctl";
+#ifdef _WIN32
+    real += ".exe";
+#endif
+    std::filesystem::copy_file(real, ListManagerFile(dir.Folder()), std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(ListManagerFile(dir.Folder()), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
+    program.RunCommand(ids::kCmdOpenManager);
+    EXPECT_EQ(tray.messages.size(), 2u);
 }
 
 TEST(HostTiming, TestsShortenTheWaitsWithPositiveNumbersOnly)

@@ -151,6 +151,29 @@ TEST_F(Vistrelctl, NextTriesItsAttemptsWithoutWaiting)
     EXPECT_LT(took, std::chrono::seconds(5)) << "101 waits of 100 ms would take over 10 s";
 }
 
+// A command whose result the file already holds leaves the file alone and
+// says so.
+TEST_F(Vistrelctl, ACommandThatChangesNothingLeavesTheFileAlone)
+{
+    std::string list = work.File("L.vist");
+    ASSERT_EQ(Run({"new", list}), 0);
+    ASSERT_EQ(Run({"add", list, Pictures({"1.bmp"})[0]}), 0);
+    ASSERT_EQ(Run({"priority", list, "1", "9"}), 0);
+    EXPECT_EQ(out.str(), "");
+    const auto old = std::filesystem::last_write_time(list) - std::chrono::hours(5);
+    std::filesystem::last_write_time(list, old);
+    const std::string nothing = "Nothing changed: " + list + " was left as it is\n";
+    for (std::vector<std::string> command : std::vector<std::vector<std::string>>{
+             {"priority", list, "1", "9"}, {"reset-shown", list}, {"random", list, "off"}}) {
+        EXPECT_EQ(Run(command), 0) << command[0];
+        EXPECT_EQ(out.str(), nothing) << command[0];
+    }
+    EXPECT_EQ(std::filesystem::last_write_time(list), old);
+    EXPECT_EQ(Run({"random", list, "on"}), 0);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(std::filesystem::last_write_time(list), old);
+}
+
 TEST_F(Vistrelctl, RowCommandsEditTheList)
 {
     std::string list = work.File("L.vist");
@@ -270,6 +293,8 @@ TEST_F(VistrelctlMode, RunsTheViewersCommandsOnTheRowsGiven)
     ASSERT_NO_FATAL_FAILURE(MakeList({"1.bmp", "2.bmp", "3.bmp"}));
     ASSERT_EQ(Run({"mode", list, "1", "3", "Proportioned"}), 0);
     EXPECT_EQ(out.str(), "2 entries changed\n");
+    ASSERT_EQ(Run({"mode", list, "1", "3", "Proportioned"}), 0); // as they are: no count of changes
+    EXPECT_EQ(out.str(), "Nothing changed: " + list + " was left as it is\n");
     ASSERT_EQ(Run({"mode", list, "2", "center"}), 0);
     EXPECT_EQ(Run({"mode", list, "1", "nonsense"}), vistrelctl::kUsage);
     ASSERT_EQ(Run({"show", list, "--json"}), 0);

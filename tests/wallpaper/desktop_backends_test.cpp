@@ -5,6 +5,7 @@
 #include "vistrel/wallpaper/installer.h"
 
 #include "fresh_copy.h"
+#include "sway_command.h"
 #include "test_support.h"
 
 #include "vistrel/platform/settings_store.h"
@@ -223,13 +224,67 @@ TEST_F(DesktopToolsTest, LxqtAndSway)
     std::string copy = OnlyCopy();
     EXPECT_EQ(Calls(), (std::vector<Call>{{"pcmanfm-qt", "--set-wallpaper", copy, "--wallpaper-mode=center"}}));
 
-    // sway reloads the file itself: it gets the wallpaper file, quoted for
-    // its command parser.
+    // sway reloads the file itself. The wallpaper file's name holds a blank,
+    // which sway's command reader would change: sway gets a link of a plain
+    // name in the session's runtime folder.
     fs::remove(log_);
+    test::TempFolder runtime;
+    test::ScopedEnvironment runtimeDir("XDG_RUNTIME_DIR", runtime.path().string());
+    const fs::path link = runtime.path() / "vistrel-wallpaper.bmp";
+    ::testing::internal::CaptureStdout();
     ApplyOk(Backend::Sway, Style::Tile);
-    EXPECT_EQ(Calls(),
-              (std::vector<Call>{{"swaymsg", "output", "*", "bg", "\"" + wallpaper_.string() + "\"", "tile"}}));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << "swaymsg's JSON reply is not ours to print";
+    EXPECT_EQ(Calls(), (std::vector<Call>{{"swaymsg", "output", "*", "bg", link.string(), "tile"}}));
+    EXPECT_EQ(fs::read_symlink(link), wallpaper_);
     EXPECT_EQ(OnlyCopy(), copy); // sway made no copy and removed none
+
+    // A name sway takes as it is goes as it is.
+    fs::remove(log_);
+    const fs::path plain = runtime.path() / "plain" / "VistrelImage.bmp";
+    fs::create_directories(plain.parent_path());
+    fs::copy_file(wallpaper_, plain);
+    std::unique_ptr<WallpaperInstaller> sway = CreateInstaller(Backend::Sway);
+    sway->SetFile(plain.string());
+    std::string error;
+    EXPECT_TRUE(sway->Apply(error)) << error;
+    EXPECT_EQ(Calls(), (std::vector<Call>{{"swaymsg", "output", "*", "bg", plain.string(), "tile"}}));
+
+    // sway's refusal comes with its reason in the reply.
+    test::ScopedEnvironment fail("VISTREL_FAKE_FAIL", "swaymsg");
+    EXPECT_FALSE(sway->Apply(error));
+    EXPECT_EQ(error, "sway refused the wallpaper " + plain.string() + ": Invalid syntax (/x/\"y\")");
+
+    // Without a runtime folder to link from, such a name is refused, not mangled.
+    test::ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+    EXPECT_FALSE(Apply(Backend::Sway, Style::Tile, error));
+    EXPECT_NE(error.find("XDG_RUNTIME_DIR"), std::string::npos) << error;
+}
+
+TEST(SwayCommand, NamesSwayTakesAndItsReplies)
+{
+    using detail::SwayFailure;
+    using detail::SwayTakesAsItIs;
+    EXPECT_TRUE(SwayTakesAsItIs("/home/ann/.local/share/Vistrel/VistrelImage-12.bmp"));
+    EXPECT_TRUE(SwayTakesAsItIs("/home/Zoë/pic+1.bmp"));
+    for (const char* odd : {"/o'brien/a.bmp", "/d$HOME/a.bmp", "/a b/c.bmp", "~/a.bmp", "/a,b.bmp", "/a;b.bmp",
+                            "/a\"b.bmp", "/a*.bmp", "/a\\b.bmp", "/a`b`.bmp", ""})
+        EXPECT_FALSE(SwayTakesAsItIs(odd)) << odd;
+
+    EXPECT_EQ(SwayFailure("[\n  {\n    \"success\": true\n  }\n]\n"), std::nullopt);
+    EXPECT_EQ(
+        SwayFailure("[ { \"success\": true }, { \"success\": false, \"error\": \"Unknown\\/bad \\u0027x\\u0027\" } ]"),
+        "Unknown/bad 'x'");
+    EXPECT_EQ(SwayFailure("[{\"error\":\"first\",\"success\":false}]"), "first") << "in either order";
+    EXPECT_EQ(SwayFailure("[{\"success\":false}]"), "no reason given");
+    EXPECT_EQ(SwayFailure(""), std::nullopt);
+}
+
+TEST_F(DesktopToolsTest, ToolsRepliesStayOffOurOutput)
+{
+    Provide({"dbus-send"});
+    ::testing::internal::CaptureStdout();
+    ApplyOk(Backend::Kde, Style::Tile);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << "dbus-send's \"method return\" line";
 }
 
 TEST_F(DesktopToolsTest, FailuresAreReportedAndKeepTheShownCopy)

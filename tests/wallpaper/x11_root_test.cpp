@@ -174,6 +174,67 @@ TEST_F(X11RootTest, LxqtWithoutPcmanfmDesktopDrawsTheRoot)
     XSync(connection_, False);
 }
 
+// A desktop program's window over the root: of the desktop type, with its
+// WM_CLASS, mapped.
+Window ShowDesktopWindow(Display* connection, Window root, const char* wmClass)
+{
+    Window desktop = XCreateSimpleWindow(connection, root, 0, 0, 64, 64, 0, 0, 0);
+    XClassHint hint{const_cast<char*>(wmClass), const_cast<char*>(wmClass)};
+    XSetClassHint(connection, desktop, &hint);
+    Atom type = XInternAtom(connection, "_NET_WM_WINDOW_TYPE", False);
+    Atom desktopType = XInternAtom(connection, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    XChangeProperty(connection, desktop, type, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&desktopType), 1);
+    XMapWindow(connection, desktop);
+    XSync(connection, False);
+    return desktop;
+}
+
+// XFCE without a running xfdesktop: xfconf-query takes the picture and
+// nothing changes on the screen. The bare root is drawn instead. Bare X11
+// under xfdesktop's window: drawing the root would show nothing, so the
+// picture goes to xfdesktop; under an unknown desktop window, the change
+// fails and says the root is hidden.
+TEST_F(X11RootTest, EachDesktopWindowDecidesWhereThePictureGoes)
+{
+    test::TempFolder folder;
+    std::filesystem::create_directories(folder.path() / "bin");
+    std::filesystem::create_symlink(std::filesystem::path(VISTREL_WALLPAPER_FAKEBIN) / "desktop-tool",
+                                    folder.path() / "bin" / "xfconf-query");
+    auto file = folder.path() / "VistrelImage.bmp";
+    test::WriteFile(file, test::MakeBitmap24(30, 20, test::Pattern));
+    auto log = folder.path() / "calls.log";
+    test::ScopedEnvironment display("DISPLAY", display_);
+    test::ScopedEnvironment wayland("WAYLAND_DISPLAY", std::nullopt);
+    test::ScopedEnvironment session("XDG_SESSION_TYPE", "x11");
+    test::ScopedEnvironment path("PATH", (folder.path() / "bin").string());
+    test::ScopedEnvironment logVariable("VISTREL_FAKE_LOG", log.string());
+    auto apply = [&](Backend backend, std::string& error) {
+        std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(backend);
+        installer->SetStyle(Style::Tile);
+        installer->SetFile(file.string());
+        return installer->Apply(error);
+    };
+    std::string error;
+
+    ASSERT_TRUE(apply(Backend::Xfce, error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(log)) << "xfconf-query would have changed nothing";
+    ExpectScreen(Property("_XROOTPMAP_ID"), [](int x, int y) { return test::Pattern(x % 30, y % 20); });
+
+    Window xfdesktop = ShowDesktopWindow(connection_, root_, "Xfdesktop");
+    ASSERT_TRUE(apply(Backend::X11, error)) << error;
+    ASSERT_TRUE(std::filesystem::exists(log)) << "the picture went to xfdesktop";
+    EXPECT_EQ(test::ReadFile(log).rfind(std::string("xfconf-query\0-c\0xfce4-desktop\0-l\0", 33), 0), 0u);
+    XDestroyWindow(connection_, xfdesktop);
+
+    Window unknown = ShowDesktopWindow(connection_, root_, "Mydesk");
+    EXPECT_FALSE(apply(Backend::X11, error));
+    EXPECT_NE(error.find("\"Mydesk\" covers the X11 root window"), std::string::npos) << error;
+    XDestroyWindow(connection_, unknown);
+    XSync(connection_, False);
+    EXPECT_TRUE(apply(Backend::X11, error)) << error;
+}
+
 TEST_F(X11RootTest, GeometryFromTheServerAndTheWorkArea)
 {
     test::ScopedEnvironment display("DISPLAY", display_);

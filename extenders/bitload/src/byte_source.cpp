@@ -1,29 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Where the reader's bytes come from. Files are opened by UTF-8 path through
-// std::filesystem, which opens wide paths on Windows.
+// Where the reader's bytes come from. Files are opened by UTF-8 path (wide
+// paths on Windows).
 #include <cstring>
 
 #include "reader.h"
-#include "vistrel/dib/utf8_path.h"
 
 namespace vistrel::bitload {
 
 FileSource::FileSource(const char* utf8Path)
 {
-    std::error_code ec;
-    const std::filesystem::path path = dib::PathFromUtf8(utf8Path);
-    if (std::filesystem::is_directory(path, ec))
-        return;
-    file_.open(path, std::ios::binary);
-    if (!file_)
-        return;
-    file_.seekg(0, std::ios::end);
-    const std::streamoff end = file_.tellg();
-    file_.seekg(0, std::ios::beg);
-    if (!file_ || end < 0)
-        return;
-    size_ = static_cast<std::uint64_t>(end);
-    open_ = true;
+    // Opened without waiting, and only a regular file: a FIFO would block the
+    // open, a device would never end.
+    std::string why;
+    open_ = file_.Open(utf8Path, why, true);
+    size_ = file_.Size();
 }
 
 std::size_t FileSource::Read(void* into, std::size_t bytes)
@@ -31,10 +21,7 @@ std::size_t FileSource::Read(void* into, std::size_t bytes)
     if (!open_ || position_ >= size_ || bytes == 0)
         return 0;
     bytes = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, size_ - position_));
-    file_.clear();
-    file_.seekg(static_cast<std::streamoff>(position_));
-    file_.read(static_cast<char*>(into), static_cast<std::streamsize>(bytes));
-    const auto got = static_cast<std::size_t>(std::max<std::streamsize>(file_.gcount(), 0));
+    const std::size_t got = file_.ReadAt(position_, into, bytes);
     position_ += got;
     return got;
 }

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
+#include <string>
 
 #include "vistrel/bitload/read_dib.h"
 #include "vistrel/dib/dib.h"
+#include "vistrel/platform/input_file.h"
 
 namespace vistrel::bitload {
 
@@ -35,7 +36,7 @@ public:
     std::uint64_t Size() const override { return size_; }
 
 private:
-    std::ifstream file_;
+    platform::InputFile file_;
     bool open_ = false;
     std::uint64_t size_ = 0, position_ = 0;
 };
@@ -57,14 +58,14 @@ private:
 // How the pixel step finds and lays out the pixels the header step found.
 struct PixelSource {
     enum class Layout {
-        AsStored,    // bottom-up rows or run-length data: copied as they are
-        TopDown,     // rows copied, then put in bottom-up order
-        Masked       // 16 or 32 bits per pixel, widened to 24 bits row by row
+        AsStored, // bottom-up rows or run-length data: copied as they are
+        TopDown,  // rows copied, then put in bottom-up order
+        Masked    // 16 or 32 bits per pixel, widened to 24 bits row by row
     } layout = Layout::AsStored;
-    std::uint64_t offset = 0;     // file position of the pixel data
-    std::uint64_t available = 0;  // bytes the file holds from there on
-    std::uint64_t dibBytes = 0;   // pixel bytes of the DIB (its biSizeImage)
-    bool tooLarge = false;        // more than the reader will allocate
+    std::uint64_t offset = 0;    // file position of the pixel data
+    std::uint64_t available = 0; // bytes the file holds from there on
+    std::uint64_t dibBytes = 0;  // pixel bytes of the DIB (its biSizeImage)
+    bool tooLarge = false;       // more than the reader will allocate
     std::uint32_t width = 0, height = 0;
     std::uint16_t fileBits = 0;
     std::uint64_t fileStride = 0; // bytes per row in the file

@@ -233,8 +233,13 @@ void Canvas::Commit(std::uint32_t y)
         pipeline_->Commit(y);
         return;
     }
-    if (Direct())
+    if (Direct()) {
+        if (rowStep_)
+            rowStep_(y, pixels_ + (dibHeight_ - 1 - y) * stride_);
         return;
+    }
+    if (rowStep_)
+        rowStep_(y, row_.data());
     Place(ToBgrRow(row_.data(), bgr_.data()), y);
 }
 
@@ -272,6 +277,8 @@ void Canvas::TakeScaled(std::uint32_t y, std::uint8_t* row)
         while (scaler_->RowsPushed() < y)
             scaler_->Push(scaledBgr_.data());
     }
+    if (rowStep_)
+        rowStep_(y, row);
     scaler_->Push(ToBgrRow(row, scaledBgr_.data()));
 }
 

@@ -46,6 +46,7 @@ public:
     bool Begin(std::uint32_t width, std::uint32_t height, Layout layout, Order order = Order::kAny) override;
     std::uint8_t* Row(std::uint32_t y) override;
     void Commit(std::uint32_t y) override;
+    void SetRowStep(RowStep step) override { rowStep_ = std::move(step); }
     std::uint32_t RowsDone() const override { return rowsDone_; }
     // Rows that go straight into the DIB touch nothing shared but the count.
     bool RowsInParallel() const override { return Direct() && !scaler_; }
@@ -80,6 +81,7 @@ private:
     std::size_t stride_ = 0;
     std::vector<std::uint8_t> row_, bgr_;
     std::atomic<std::uint32_t> rowsDone_{0};
+    RowStep rowStep_;
     std::string error_;
     // Scaling while decoding: the rows go through the pipeline to the
     // scaler, which writes the DIB at the viewer's size. Declared last, so

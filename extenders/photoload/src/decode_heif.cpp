@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "decoders.h"
+#ifdef PHOTOLOAD_HEVC_EVERY_CORE
+#include "heif_hevc_threads.h"
+#endif
 
 namespace vistrel::photoload {
 namespace {
@@ -76,9 +79,20 @@ heif_item_id UsableThumbnail(const heif_image_handle* primary, std::uint32_t wid
 
 bool DecodeHeif(const FileBytes& file, PictureSink& canvas)
 {
+    return DecodeHeifWith(file, canvas, HevcThreads::kEveryCore);
+}
+
+bool DecodeHeifWith(const FileBytes& file, PictureSink& canvas, HevcThreads threads)
+{
     Context c;
     if (!c.ctx)
         return canvas.Fail("HEIF: no memory for the decoder");
+#ifdef PHOTOLOAD_HEVC_EVERY_CORE
+    if (threads == HevcThreads::kEveryCore)
+        UseHevcOnEveryCore(c.ctx);
+#else
+    (void)threads;
+#endif
     heif_context_set_maximum_image_size_limit(c.ctx, kMaxSide);
     if (heif_error e = heif_context_read_from_memory_without_copy(c.ctx, file.data, file.size, nullptr);
         e.code != heif_error_Ok)

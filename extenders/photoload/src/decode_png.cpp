@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // PNG with libspng: every colour type and depth to 8-bit RGB, or RGBA when
-// the picture has alpha or a transparent colour. Rows are decoded straight
-// into the picture; an interlaced file is gathered in a buffer first, since
-// its passes visit every row several times.
+// the picture has alpha or a transparent colour. libspng checks everything
+// before the image data; the rows of the common pictures (8-bit grey, RGB
+// and RGBA, not interlaced, without a transparent colour or a colour
+// profile) are then read on two cores (png_rows.h), the others by libspng,
+// straight into the picture; an interlaced file is gathered in a buffer
+// first, since its passes visit every row several times.
 #include <spng.h>
 
 #include <algorithm>
@@ -13,6 +16,7 @@
 
 #include "decoders.h"
 #include "exif_orientation.h"
+#include "png_rows.h"
 
 namespace vistrel::photoload {
 namespace {
@@ -53,7 +57,9 @@ bool Failed(PictureSink& canvas, int code)
 
 } // namespace
 
-bool DecodePng(const FileBytes& file, PictureSink& canvas)
+bool DecodePng(const FileBytes& file, PictureSink& canvas) { return DecodePngRows(file, canvas, PngRows::kFastest); }
+
+bool DecodePngRows(const FileBytes& file, PictureSink& canvas, PngRows way)
 {
     Context c;
     if (!c.ctx)
@@ -71,12 +77,14 @@ bool DecodePng(const FileBytes& file, PictureSink& canvas)
     if (!canvas.Announce(ihdr.width, ihdr.height, Orientation(file)))
         return false;
     spng_iccp iccp{};
-    if (spng_get_iccp(c.ctx, &iccp) == 0 && iccp.profile)
+    const bool profile = spng_get_iccp(c.ctx, &iccp) == 0 && iccp.profile;
+    if (profile)
         canvas.SetProfile(std::vector<std::uint8_t>(iccp.profile, iccp.profile + iccp.profile_len));
 
     spng_trns trns{};
+    const bool transparentColour = spng_get_trns(c.ctx, &trns) == 0;
     const bool alpha = ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
-                       ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || spng_get_trns(c.ctx, &trns) == 0;
+                       ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || transparentColour;
     const int format = alpha ? SPNG_FMT_RGBA8 : SPNG_FMT_RGB8;
     const Layout layout = alpha ? Layout::kRGBA : Layout::kRGB;
     const std::size_t rowBytes = std::size_t{ihdr.width} * BytesPerPixel(layout);
@@ -84,6 +92,14 @@ bool DecodePng(const FileBytes& file, PictureSink& canvas)
         return Failed(canvas, rc);
     if (!canvas.Begin(ihdr.width, ihdr.height, layout, PictureSink::Order::kTopDown))
         return false;
+
+    if (way == PngRows::kFastest && PngRowsReadHere(ihdr) && !transparentColour && !profile) {
+        std::uint32_t rows = 0;
+        const int rc = ReadPngRows(file, ihdr, canvas, rows);
+        if (rc != SPNG_EOI && rows == 0)
+            return Failed(canvas, rc);
+        return true; // a damaged or cut file: the rows that decoded
+    }
 
     const bool interlaced = ihdr.interlace_method != SPNG_INTERLACE_NONE;
     std::vector<std::uint8_t> whole;

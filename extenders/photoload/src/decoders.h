@@ -33,10 +33,18 @@ DecodeFn DecoderFor(Format format);
 
 bool DecodeJpeg(const FileBytes& file, PictureSink& canvas);
 bool DecodePng(const FileBytes& file, PictureSink& canvas);
+// PNG rows by the fastest way for the picture, or by libspng alone (which
+// the tests and the differential fuzzer compare the fast way with).
+enum class PngRows { kFastest, kLibspng };
+bool DecodePngRows(const FileBytes& file, PictureSink& canvas, PngRows way);
 bool DecodeWebp(const FileBytes& file, PictureSink& canvas);
 bool DecodeGif(const FileBytes& file, PictureSink& canvas);
 bool DecodeTiff(const FileBytes& file, PictureSink& canvas);
 bool DecodeHeif(const FileBytes& file, PictureSink& canvas);
+// HEVC pictures decoded on every core, or by libheif's own plugin on one
+// (which the tests compare with).
+enum class HevcThreads { kEveryCore, kLibheifs };
+bool DecodeHeifWith(const FileBytes& file, PictureSink& canvas, HevcThreads threads);
 bool DecodeJxl(const FileBytes& file, PictureSink& canvas);
 
 } // namespace vistrel::photoload

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,14 @@ public:
 
     virtual std::uint8_t* Row(std::uint32_t y) = 0;
     virtual void Commit(std::uint32_t y) = 0;
+    // Work each committed row needs before it is stored that must be done
+    // in row order, such as undoing a PNG's row filters (which need the row
+    // above): done, row by row, on the thread that stores the rows, the
+    // canvas's second one when it scales while decoding, so that the
+    // decoder's own thread goes on meanwhile. The step gets row y as
+    // committed and changes it in place. Set it before the first Commit.
+    using RowStep = std::function<void(std::uint32_t y, std::uint8_t* row)>;
+    virtual void SetRowStep(RowStep step) = 0;
     // Rows committed so far.
     virtual std::uint32_t RowsDone() const = 0;
     // Whether two threads may fill distinct rows at once (Row and Commit of

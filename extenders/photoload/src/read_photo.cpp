@@ -1,23 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading with the decoder libraries: the file into memory, its format by
 // signature, the format's decoder onto a canvas.
-#include <cstdio>
-#include <memory>
 #include <string>
 
 #include "canvas.h"
 #include "decoders.h"
 #include "read_photo_internal.h"
+#include "vistrel/platform/input_file.h"
 
 namespace vistrel::photoload {
 namespace {
 
 // No picture file of any format read here is this large.
-constexpr long kMaxFileBytes = 1L << 30;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
+constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1} << 30;
 
 } // namespace
 
@@ -46,28 +41,29 @@ gmem::Handle ReadPhoto(const char* path, const ReadRequest& request)
         SetPhotoError("No file name");
         return nullptr;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    long size = -1;
-    if (file && std::fseek(file.get(), 0, SEEK_END) == 0)
-        size = std::ftell(file.get());
-    if (!file || size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-        SetPhotoError(std::string("The file cannot be read: ") + path);
+    // Opened without waiting, and only a regular file: a FIFO would block the
+    // open, a link to a device would be read forever.
+    platform::InputFile file;
+    std::string why;
+    if (!file.Open(path, why)) {
+        SetPhotoError(std::string("The file cannot be read (") + why + "): " + path);
         return nullptr;
     }
-    if (size > kMaxFileBytes) {
+    if (file.Size() > kMaxFileBytes) {
         SetPhotoError(std::string("The file is too large to be a picture: ") + path);
         return nullptr;
     }
+    const auto size = static_cast<std::size_t>(file.Size());
     // A movable block: large ones come as huge pages, far cheaper to fault
     // in than small ones for a file of megabytes.
-    gmem::Owner buffer(gmem::Alloc(gmem::kMoveable, static_cast<std::size_t>(size) + 1));
+    gmem::Owner buffer(gmem::Alloc(gmem::kMoveable, size + 1));
     auto* bytes = static_cast<std::uint8_t*>(gmem::Lock(buffer.get()));
     if (!bytes) {
         SetPhotoError("No memory to read the file");
         return nullptr;
     }
-    const std::size_t got = std::fread(bytes, 1, static_cast<std::size_t>(size), file.get());
-    file.reset();
+    const std::size_t got = file.ReadAt(0, bytes, size);
+    file.Close();
     gmem::Handle picture = ReadPhotoFromMemory(bytes, got, request);
     gmem::Unlock(buffer.get());
     return picture;

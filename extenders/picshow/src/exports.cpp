@@ -18,7 +18,7 @@ namespace gmem = vistrel::gmem;
 namespace {
 
 VistrelMessageFn g_sink = nullptr;
-std::string g_lastError;
+picshow::ShowError g_lastError;
 
 } // namespace
 
@@ -40,7 +40,10 @@ VISTREL_OPERATION(const char*, returnType)(void) { return "image"; }
 VISTREL_OPERATION(void, SetMessageSink)(VistrelMessageFn sink) { g_sink = sink; }
 
 // Why the last show failed; empty after a show that succeeded.
-VISTREL_OPERATION(const char*, getError)(void) { return g_lastError.c_str(); }
+VISTREL_OPERATION(const char*, getError)(void) { return g_lastError.text.c_str(); }
+
+// Whether the last show failed for its picture or for the desktop.
+VISTREL_OPERATION(int, showFailure)(void) { return g_lastError.failure; }
 
 VISTREL_OPERATION(void*, GetDefParams)(void)
 {
@@ -52,7 +55,7 @@ VISTREL_OPERATION(void*, GetDefParams)(void)
 
 VISTREL_OPERATION(int, show)(VistrelGlobal image, void* block)
 {
-    g_lastError.clear();
+    g_lastError = {};
     return picshow::ShowImage(image, static_cast<const std::uint8_t*>(block), g_sink, g_lastError) ? 1 : 0;
 }
 
@@ -61,10 +64,10 @@ VISTREL_OPERATION(int, show)(VistrelGlobal image, void* block)
 VISTREL_OPERATION(VistrelGlobal, compose)
 (VistrelGlobal image, void* block, const VistrelScreen* screen, std::uint32_t* style)
 {
-    g_lastError.clear();
+    g_lastError = {};
     auto* bytes = static_cast<const std::uint8_t*>(block);
     if (!image || !picshow::IsViewerBlock(bytes)) {
-        g_lastError = image ? "No viewer block" : "No image";
+        g_lastError = {VISTREL_SHOW_FAILED_PICTURE, image ? "No viewer block" : "No image"};
         return nullptr;
     }
     picshow::Screen target;
@@ -78,7 +81,7 @@ VISTREL_OPERATION(VistrelGlobal, compose)
     hooks.message = g_sink;
     picshow::Composition composition = picshow::Compose(image, picshow::ReadSettings(bytes), target, hooks);
     if (!composition.picture) {
-        g_lastError = composition.error;
+        g_lastError = {VISTREL_SHOW_FAILED_PICTURE, composition.error};
         return nullptr;
     }
     if (style)

@@ -27,10 +27,15 @@ bool IsPlain24(gmem::Handle picture)
 
 } // namespace
 
-bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn sink, std::string& error)
+bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn sink, ShowError& failed)
 {
+    // What the desktop or the wallpaper file refused, another picture would
+    // not mend; what the picture itself caused, another picture may.
+    std::string& error = failed.text;
+    failed.failure = VISTREL_SHOW_FAILED_INSTALL;
     if (!image || !IsViewerBlock(block)) {
         error = image ? "No viewer block" : "No image";
+        failed.failure = VISTREL_SHOW_FAILED_PICTURE;
         return false;
     }
     // Without a desktop to hand the picture to, nothing is composed or written.
@@ -57,6 +62,7 @@ bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn s
     Composition composition = Compose(image, ReadSettings(block), screen, hooks);
     if (!composition.picture) {
         error = composition.error;
+        failed.failure = VISTREL_SHOW_FAILED_PICTURE;
         return false;
     }
     gmem::Owner made(composition.IsNew(image) ? composition.picture : nullptr);
@@ -92,6 +98,7 @@ bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn s
         return false;
     }
     gmem::Free(image);
+    failed.failure = 0;
     return true;
 }
 

@@ -132,6 +132,23 @@ typedef void* (*VistrelRunCommandFn)(void* block, int command);
 typedef uint32_t (*VistrelMenuFlagsPositionFn)(void* block);
 
 /*
+ * Viewer, optional: whose fault the last failed show was. A host tries the
+ * next entry of its list after a picture that failed, and uses the failed
+ * entry up; when the desktop failed, every other entry would fail the same
+ * way, so it stops at once and leaves the entry's counters alone.
+ *   VISTREL_SHOW_FAILED_PICTURE  the picture could not be composed
+ *   VISTREL_SHOW_FAILED_INSTALL  the picture could not be installed: the
+ *                                desktop refused it, its tool is missing or
+ *                                not running, no desktop was found, or the
+ *                                wallpaper file could not be written
+ * 0 after a show that succeeded. Without the export every failure counts as
+ * the picture's.
+ */
+#define VISTREL_SHOW_FAILED_PICTURE 1
+#define VISTREL_SHOW_FAILED_INSTALL 2
+typedef int (*VistrelShowFailureFn)(void);
+
+/*
  * Reader and viewer, optional: shrink-on-load.
  *
  * A 24-megapixel photograph shown on a 1920 x 1080 screen need not be

@@ -3,9 +3,9 @@
 #include "vistrel/platform/files.h"
 
 #include "vistrel/platform/folder_listing.h"
+#include "vistrel/platform/input_file.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace vistrel::platform {
@@ -20,24 +20,20 @@ std::string Utf8FromPath(const std::filesystem::path& path)
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& error, std::uint64_t limit)
 {
-    std::ifstream in(PathFromUtf8(path), std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
+    // Opened without waiting: a list or a picture that became a FIFO or a
+    // link to a device is refused rather than read forever.
+    InputFile file;
+    std::string why;
+    if (!file.Open(path, why, true)) {
+        error = "cannot open " + path + ": " + why;
         return std::nullopt;
     }
-    in.seekg(0, std::ios::end);
-    std::streamoff length = in.tellg();
-    if (length < 0) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
-    if (static_cast<std::uint64_t>(length) > limit) {
+    if (file.Size() > limit) {
         error = path + " is too large";
         return std::nullopt;
     }
-    in.seekg(0, std::ios::beg);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    if (length > 0 && !in.read(bytes.data(), length)) {
+    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+    if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) {
         error = "cannot read " + path;
         return std::nullopt;
     }

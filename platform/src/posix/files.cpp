@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "vistrel/platform/files.h"
 
+#include "replacement_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -90,31 +92,12 @@ bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::s
     if (folder.empty())
         folder = ".";
     std::string name = std::filesystem::path(target).filename().string();
-    std::string temporary = folder + "/." + name + ".XXXXXX";
-    std::vector<char> pattern(temporary.begin(), temporary.end());
-    pattern.push_back('\0');
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        error = "cannot create a file in " + folder + ": " + ErrnoText(errno);
+    // What writers killed during earlier saves left behind goes first.
+    detail::RemoveStaleReplacements(folder, name);
+    detail::ReplacementFile file;
+    if (!file.Create(folder, name, error))
         return false;
-    }
-    temporary = pattern.data();
-    auto fail = [&](const std::string& what) {
-        int saved = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        error = what + ": " + ErrnoText(saved);
-        return false;
-    };
-    // Keep the old file's permissions; a new file gets the usual 0666 & ~umask.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) {
-        ::fchmod(fd, old.st_mode & 07777);
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
+    const int fd = file.Descriptor();
     for (std::string_view bytes : pieces) {
         const char* p = bytes.data();
         std::size_t left = bytes.size();
@@ -123,24 +106,19 @@ bool ReplaceFileAtomically(const std::string& path, std::initializer_list<std::s
             if (written < 0) {
                 if (errno == EINTR)
                     continue;
-                return fail("cannot write " + path);
+                error = "cannot write " + path + ": " + ErrnoText(errno);
+                return false;
             }
             p += written;
             left -= static_cast<std::size_t>(written);
         }
     }
-    if (durability == Durability::kFlushed && ::fsync(fd) != 0)
-        return fail("cannot write " + path);
-    if (::close(fd) != 0) {
-        int saved = errno;
-        ::unlink(temporary.c_str());
-        error = "cannot write " + path + ": " + ErrnoText(saved);
+    if (durability == Durability::kFlushed && ::fsync(fd) != 0) {
+        error = "cannot write " + path + ": " + ErrnoText(errno);
         return false;
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        int saved = errno;
-        ::unlink(temporary.c_str());
-        error = "cannot replace " + path + ": " + ErrnoText(saved);
+    if (std::string why; !file.MoveOver(target, why)) {
+        error = "cannot replace " + path + ": " + why;
         return false;
     }
     if (durability == Durability::kReplaceOnly)

@@ -104,7 +104,10 @@ namespace {
 // neither fills up while the other is read.
 void Drain(int outFd, std::string* output, int errFd, std::string* errors)
 {
+    // Both are read to their end, so that the program never waits on a full
+    // pipe, but only so much is kept of a program that talks without end.
     constexpr std::size_t kErrorLimit = 64 * 1024;
+    constexpr std::size_t kOutputLimit = 16 * 1024 * 1024;
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     std::string* sinks[2] = {output, errors};
     char buffer[4096];
@@ -125,9 +128,8 @@ void Drain(int outFd, std::string* output, int errFd, std::string* errors)
                 continue;
             }
             std::string& sink = *sinks[i];
-            std::size_t keep = static_cast<std::size_t>(n);
-            if (i == 1)
-                keep = std::min(keep, kErrorLimit - std::min(kErrorLimit, sink.size()));
+            const std::size_t limit = i == 1 ? kErrorLimit : kOutputLimit;
+            const std::size_t keep = std::min(static_cast<std::size_t>(n), limit - std::min(limit, sink.size()));
             sink.append(buffer, keep);
         }
     }

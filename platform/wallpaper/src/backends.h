@@ -13,7 +13,12 @@ std::unique_ptr<WallpaperInstaller> MakeCommandInstaller(const std::string& comm
 #ifdef _WIN32
 std::unique_ptr<WallpaperInstaller> MakeWindowsInstaller();
 #else
-std::unique_ptr<WallpaperInstaller> MakeX11Installer();
+// Bare X11. The root window is drawn only when no desktop program's window
+// covers it: under a known desktop program's window (`lookForDesktop`) that
+// desktop's backend is used instead, and under an unknown one Apply fails,
+// saying that the root is hidden. Without `lookForDesktop` the root is drawn
+// whatever covers it (for backends that found their desktop missing).
+std::unique_ptr<WallpaperInstaller> MakeX11Installer(bool lookForDesktop = true);
 std::unique_ptr<WallpaperInstaller> MakeDesktopInstaller(Backend backend);
 #endif
 

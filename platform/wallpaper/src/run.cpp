@@ -36,8 +36,12 @@ bool RunChecked(const std::string& program, const std::vector<std::string>& argu
 {
     // The tool's complaints become part of the reason instead of going to
     // our error output, where a scheduler trying 101 times would repeat them.
-    std::string errors;
-    int status = platform::RunProgram(program, arguments, output, &errors);
+    // Its replies on standard output (swaymsg's JSON, dbus-send's "method
+    // return") are no business of our user's either: kept for the caller, or
+    // for the reason when the error output says nothing.
+    std::string errors, replies;
+    std::string* out = output ? output : &replies;
+    int status = platform::RunProgram(program, arguments, out, &errors);
     if (status == 0)
         return true;
     if (status < 0) {
@@ -45,7 +49,10 @@ bool RunChecked(const std::string& program, const std::vector<std::string>& argu
                 (platform::FindOnPath(program).empty() ? ": it was not found on PATH" : "");
     } else {
         error = "\"" + program + "\" failed with exit status " + std::to_string(status);
-        if (std::string why = FirstErrorLine(errors); !why.empty())
+        std::string why = FirstErrorLine(errors);
+        if (why.empty())
+            why = FirstErrorLine(*out);
+        if (!why.empty())
             error += ": " + why;
     }
     return false;

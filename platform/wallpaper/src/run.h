@@ -9,7 +9,9 @@ namespace vistrel::wallpaper::detail {
 
 // Runs `program` (looked up on PATH) and expects exit status 0. Otherwise
 // false, with `error` naming the program, how it failed and the first line
-// of its error output. That output is never passed on to ours.
+// of its error output (or, when that is empty, of its standard output).
+// Neither output is ever passed on to ours; standard output goes into
+// `output` when given.
 bool RunChecked(const std::string& program, const std::vector<std::string>& arguments, std::string& error,
                 std::string* output = nullptr);
 

@@ -254,6 +254,17 @@ bool SchedulerCycle::ChangeWithRetries(bool asked)
         if (TryChange(index))
             return true;
         lastError = list_.LastChangeError();
+        if (list_.LastChangeFailure() == CWallpaperList::Failure::Desktop) {
+            // Every other entry would fail the same way: no more attempts,
+            // no entry used up, and the scheduler stays on to try again at
+            // its next change, when the desktop may be back.
+            std::string text = std::string(texts::kDesktopRefused) + lastError + "." + std::string(texts::kTriesAgain);
+            if (asked)
+                host_.ReportProblem(text);
+            else
+                ReportOnce(text);
+            return false;
+        }
     }
     // Nothing in the list can be shown: switch off. Written as 0 rather than
     // toggled, so that a Change Now while off cannot switch the scheduler on.

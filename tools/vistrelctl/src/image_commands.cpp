@@ -70,23 +70,6 @@ bool ParseRectangle(std::string_view text, picshow::ViewerSettings& s)
     return true;
 }
 
-// Why the viewer of the row's chain could not show it, when it says.
-std::string ViewerError(const CExtenderRegistry& registry, CWallpaperList& list, int row)
-{
-    CParamChain chain;
-    if (!chain.Attach(list.GetChain(row), list.GetChainBytes(row)))
-        return {};
-    std::string text;
-    if (int count = chain.GetCount(); count >= 2) {
-        ExtenderHandle viewer = registry.FindExtenderById(BlockId(chain.GetBlock(count - 1)));
-        using GetErrorFn = const char* (*)();
-        if (auto getError = reinterpret_cast<GetErrorFn>(ext::Lookup(viewer, "getError")); getError && getError())
-            text = getError();
-    }
-    chain.Detach();
-    return text;
-}
-
 // What a composition reads its image for: the mode and the screen, so that
 // the reader can shrink the picture on load to what the mode needs.
 struct ComposeTarget {
@@ -153,18 +136,25 @@ int CommandNext(Context& c, const std::vector<std::string>& args)
         return rc;
     bool changed = false;
     int row = -1;
+    std::string why = "the list is empty";
     for (int attempt = 0; attempt < kChangeAttempts && !changed; ++attempt) {
         row = list.PickNext();
         if (list.GetCount() == 0 || row < 0)
             break;
         changed = list.ChangeNow(row);
+        if (!changed)
+            why = list.LastChangeError();
+        // The desktop refused a good picture: any other would fare the same.
+        if (!changed && list.LastChangeFailure() == CWallpaperList::Failure::Desktop)
+            break;
     }
-    // The counters moved even when nothing could be shown: failed entries
-    // count as shown, so the next run goes on with another one.
-    int saved = Save(args[0], list);
+    // The counters moved even when nothing could be shown: entries that
+    // could not be read count as shown, so the next run goes on with another.
+    int saved = Save(args[0], list, c.out);
     if (!changed) {
-        std::string why = row >= 0 ? ViewerError(c.registry, list, row) : "the list is empty";
-        Fail("The wallpaper was not changed" + (why.empty() ? std::string() : ": " + why));
+        if (list.GetCount() > 0 && row < 0)
+            why = "no entry can come up (every priority is below 1)";
+        Fail("The wallpaper was not changed: " + why);
         return kFailure;
     }
     c.out << "Wallpaper changed to " << list.GetText(row, kColFile) << "\n";

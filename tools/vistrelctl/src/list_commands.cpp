@@ -127,9 +127,11 @@ void PrintText(Context& c, const CWallpaperList& list)
     }
 }
 
-// Loads the list, applies `change` to the given rows (all when none given) and saves.
+// Loads the list, applies `change` to the given rows (all when none given) and
+// saves; `unchanged` tells whether the file already held the result.
 template <typename Change>
-int ChangeRows(Context& c, const std::vector<std::string>& args, bool rowsRequired, Change change)
+int ChangeRows(Context& c, const std::vector<std::string>& args, bool rowsRequired, Change change,
+               bool* unchanged = nullptr)
 {
     CWallpaperList list(&c.registry);
     if (int rc = Load(args[0], list))
@@ -143,7 +145,7 @@ int ChangeRows(Context& c, const std::vector<std::string>& args, bool rowsRequir
     if (!ParseRows(words, list.GetCount(), rows))
         return UsageError("rows are numbered 1 to " + std::to_string(list.GetCount()) + ", or \"all\"");
     change(list, rows);
-    return Save(args[0], list);
+    return Save(args[0], list, c.out, unchanged);
 }
 
 // Why a file named on the command line cannot become an entry; empty when
@@ -176,7 +178,7 @@ int CommandNew(Context& c, const std::vector<std::string>& args)
     }
     CWallpaperList list(&c.registry);
     list.Reset();
-    return Save(args[0], list);
+    return Save(args[0], list, c.out);
 }
 
 int CommandAdd(Context& c, const std::vector<std::string>& args)
@@ -217,7 +219,7 @@ int CommandAdd(Context& c, const std::vector<std::string>& args)
     }
     c.out << walk.filesAdded << (walk.filesAdded == 1 ? " entry" : " entries") << " added\n";
     if (walk.filesAdded > 0)
-        return Save(args[0], list);
+        return Save(args[0], list, c.out);
     return namedRefused > 0 ? kFailure : kSuccess;
 }
 
@@ -310,10 +312,15 @@ int CommandMode(Context& c, const std::vector<std::string>& args)
     }
     std::vector<std::string> rowArgs(args.begin(), args.end() - 1);
     int changed = 0;
-    int rc = ChangeRows(c, rowArgs, true, [&](CWallpaperList& list, const std::set<int>& rows) {
-        changed = ApplyExtenderCommand(list, c.registry, extender, command, std::vector<int>(rows.begin(), rows.end()));
-    });
-    if (rc == kSuccess)
+    bool unchanged = false;
+    int rc = ChangeRows(
+        c, rowArgs, true,
+        [&](CWallpaperList& list, const std::set<int>& rows) {
+            changed =
+                ApplyExtenderCommand(list, c.registry, extender, command, std::vector<int>(rows.begin(), rows.end()));
+        },
+        &unchanged);
+    if (rc == kSuccess && !unchanged)
         c.out << changed << (changed == 1 ? " entry" : " entries") << " changed\n";
     return rc;
 }
@@ -350,7 +357,7 @@ int CommandRandom(Context& c, const std::vector<std::string>& args)
     if (int rc = Load(args[0], list))
         return rc;
     list.SetRandom(args[1] == "on" ? 1 : 0);
-    return Save(args[0], list);
+    return Save(args[0], list, c.out);
 }
 
 int CommandCurrent(Context& c, const std::vector<std::string>& args)

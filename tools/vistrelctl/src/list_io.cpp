@@ -6,6 +6,8 @@
 #include "vistrel/core/list_file.h"
 #include "vistrel/core/message_sink.h"
 
+#include <ostream>
+
 namespace vistrelctl {
 
 using namespace vistrel;
@@ -22,11 +24,17 @@ int Load(const std::string& path, CWallpaperList& list)
     return kDamagedList;
 }
 
-int Save(const std::string& path, const CWallpaperList& list)
+int Save(const std::string& path, const CWallpaperList& list, std::ostream& out, bool* unchanged)
 {
     std::string error;
-    if (WriteListFile(path, list, error))
-        return kSuccess;
+    const ListSave saved = SaveListFile(path, list, error);
+    if (unchanged)
+        *unchanged = saved == ListSave::Unchanged;
+    switch (saved) {
+    case ListSave::Written: return kSuccess;
+    case ListSave::Unchanged: out << "Nothing changed: " << path << " was left as it is\n"; return kSuccess;
+    case ListSave::Failed: break;
+    }
     ShowMessage("The list was not saved: " + error, VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
     return kFailure;
 }

@@ -5,6 +5,7 @@
 
 #include "vistrel/core/wallpaper_list.h"
 
+#include <iosfwd>
 #include <string>
 
 namespace vistrelctl {
@@ -13,7 +14,9 @@ namespace vistrelctl {
 // must not be used (and so never written back), else kSuccess.
 int Load(const std::string& path, vistrel::CWallpaperList& list);
 
-// Replaces the file atomically with the list; kFailure after a message.
-int Save(const std::string& path, const vistrel::CWallpaperList& list);
+// Replaces the file atomically with the list; kFailure after a message. A
+// list the file already holds is not written again: `out` is told so, and
+// so is `unchanged` when given.
+int Save(const std::string& path, const vistrel::CWallpaperList& list, std::ostream& out, bool* unchanged = nullptr);
 
 } // namespace vistrelctl

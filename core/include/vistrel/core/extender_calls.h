@@ -27,6 +27,8 @@ gmem::Handle Read(ExtenderHandle h, const char* path, void* block);
 void* SetupDialog(ExtenderHandle h, const char* text, void* block);
 // True: the viewer released the image.
 bool Show(ExtenderHandle h, gmem::Handle image, void* block);
+// VISTREL_SHOW_FAILED_... of the last show; 0 when the export is missing.
+int ShowFailure(ExtenderHandle h);
 void* RunCommand(ExtenderHandle h, void* block, int command);
 std::uint32_t MenuFlagsPosition(ExtenderHandle h, void* block);
 bool DaemonFunction(ExtenderHandle h, void* block);

@@ -47,7 +47,12 @@ std::string StoreList(const CWallpaperList& list);
 ListLoadStatus ReadListFile(const std::string& path, CWallpaperList& list, std::string& detail);
 
 // Replaces the file atomically with the list; false with `error` when the old
-// file had to be kept.
+// file had to be kept. A file that already holds exactly the list's bytes is
+// left as it is, its last-write time too.
 bool WriteListFile(const std::string& path, const CWallpaperList& list, std::string& error);
+
+// WriteListFile, saying whether the file was written or already held the list.
+enum class ListSave { Written, Unchanged, Failed };
+ListSave SaveListFile(const std::string& path, const CWallpaperList& list, std::string& error);
 
 } // namespace vistrel

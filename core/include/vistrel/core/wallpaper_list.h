@@ -95,7 +95,12 @@ public:
     // eligible: a random list whose priorities are all below 1).
     int PickNext();
     // Marks the entry shown, reads it with its reader and has its viewer show
-    // it; true when the wallpaper changed (Total is counted then).
+    // it; true when the wallpaper changed (Total is counted then). An entry
+    // that cannot be read or composed stays marked shown, so that the next
+    // attempt moves on to another one. When the picture was fine but could
+    // not be installed (the desktop refused it or is not there), the entry's
+    // Shown is put back as it was: no other entry would fare better, and the
+    // round must not be lost.
     //
     // With a viewer that composes per monitor (its "compose" export) every
     // monitor gets a picture made for it, by the "Monitors" setting: "same",
@@ -169,6 +174,9 @@ private:
     // `redraw`: the rows to show again, one per monitor (the first one for
     // monitors beyond them), instead of picking and counting.
     bool ChangeOnMonitors(int index, const Showable& entry, const std::vector<int>* redraw = nullptr);
+    // Reads the entry for the screens (none: the screen its viewer shows on);
+    // null when it cannot be read, with the reason set as a failed change.
+    gmem::Handle ReadEntry(const Showable& entry, std::span<const VistrelScreen> screens);
     // Composes `image` of `entry` for one screen; null with the reason.
     gmem::Handle ComposeEntry(const Showable& entry, gmem::Handle image, const VistrelScreen& screen,
                               std::uint32_t& style, std::string& why);

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "../read_photo_internal.h"
 #include "exif_in_jpeg.h"
 #include "vistrel/dib/utf8_path.h"
+#include "vistrel/platform/input_file.h"
 
 namespace vistrel::photoload {
 namespace {
@@ -183,20 +183,19 @@ gmem::Handle ReadPhoto(const char* path, const ReadRequest& request)
         SetPhotoError("No file name");
         return nullptr;
     }
-    std::ifstream in(dib::PathFromUtf8(path), std::ios::binary);
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (!in || size < 0) {
-        SetPhotoError(std::string("The file cannot be read: ") + path);
+    // Only a regular file: a pipe or a device would never end.
+    platform::InputFile in;
+    std::string why;
+    if (!in.Open(path, why)) {
+        SetPhotoError(std::string("The file cannot be read (") + why + "): " + path);
         return nullptr;
     }
-    if (size > (std::streamoff{1} << 30)) {
+    if (in.Size() > (std::uint64_t{1} << 30)) {
         SetPhotoError(std::string("The file is too large to be a picture: ") + path);
         return nullptr;
     }
-    in.seekg(0, std::ios::beg);
-    std::vector<char> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(bytes.data(), size)) {
+    std::vector<char> bytes(static_cast<std::size_t>(in.Size()));
+    if (in.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) {
         SetPhotoError(std::string("The file cannot be read: ") + path);
         return nullptr;
     }

@@ -13,8 +13,9 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
 
 // Runs `program` (looked up on PATH when it has no separator) with
 // `arguments`, waits for it and returns its exit status; -1 when it could not
-// be started. Standard output is captured into `output` when given, and its
-// error output (its first 64 KiB) into `errors`; otherwise they are ours.
+// be started. Standard output (its first 16 MiB) is captured into `output`
+// when given, and its error output (its first 64 KiB) into `errors`;
+// otherwise they are ours.
 int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::string* output = nullptr,
                std::string* errors = nullptr);
 

@@ -5,6 +5,7 @@
 #include "../fresh_copy.h"
 #include "../quoting.h"
 #include "../run.h"
+#include "../sway_command.h"
 #include "x11_desktop_window.h"
 
 #include "vistrel/platform/paths.h"
@@ -50,6 +51,26 @@ public:
 protected:
     virtual bool CachesByName() const { return true; }
     virtual bool Hand(const std::string& file, std::string& error) = 0;
+
+    // For desktops whose tool takes a picture and exits 0 even when the
+    // program that draws the desktop (`wmClass`, started as `started`) is
+    // not running, which then changes nothing: on X11 the bare root is what
+    // shows then, and it is drawn instead. (On Wayland nothing can be looked
+    // for: the tool is trusted.)
+    bool ApplyWhereDrawn(const char* wmClass, const char* started, std::string& error)
+    {
+        if (IsWaylandSession() || FindDesktopWindow(wmClass) != DesktopWindow::Missing)
+            return DesktopInstaller::Apply(error);
+        std::unique_ptr<WallpaperInstaller> root = MakeX11Installer(false);
+        root->SetStyle(style_);
+        root->SetFile(file_);
+        root->SetPicture(picture_);
+        if (root->Apply(error))
+            return true;
+        error = std::string(wmClass) + " draws no desktop in this session (no \"" + started +
+                "\" runs), and the bare X11 root could not be set either: " + error;
+        return false;
+    }
 };
 
 // GNOME (also Budgie and Unity), Cinnamon and MATE.
@@ -133,6 +154,10 @@ class XfceInstaller final : public DesktopInstaller {
 public:
     std::string_view Name() const override { return "xfce"; }
 
+    // Without xfdesktop the properties are set, xfconf-query exits 0 and
+    // the screen stays as it was.
+    bool Apply(std::string& error) override { return ApplyWhereDrawn("Xfdesktop", "xfdesktop", error); }
+
 protected:
     bool Hand(const std::string& file, std::string& error) override
     {
@@ -165,29 +190,13 @@ protected:
     }
 };
 
-// LXQt: pcmanfm-qt draws the desktop. Without its desktop running,
-// "pcmanfm-qt --set-wallpaper" exits 0 and changes nothing, so the desktop is
-// looked for first; on X11 the bare root is what shows then, and it is drawn
-// instead. (On Wayland nothing can be looked for: the tool is trusted.)
+// LXQt: pcmanfm-qt draws the desktop; without its desktop running,
+// "pcmanfm-qt --set-wallpaper" exits 0 and changes nothing.
 class LxqtInstaller final : public DesktopInstaller {
 public:
     std::string_view Name() const override { return "lxqt"; }
 
-    bool Apply(std::string& error) override
-    {
-        if (IsWaylandSession() || FindDesktopWindow("pcmanfm-qt") != DesktopWindow::Missing)
-            return DesktopInstaller::Apply(error);
-        std::unique_ptr<WallpaperInstaller> root = MakeX11Installer();
-        root->SetStyle(style_);
-        root->SetFile(file_);
-        root->SetPicture(picture_);
-        if (root->Apply(error))
-            return true;
-        error = "pcmanfm-qt draws no desktop in this session (no \"pcmanfm-qt --desktop\" runs), and the bare X11 "
-                "root could not be set either: " +
-                error;
-        return false;
-    }
+    bool Apply(std::string& error) override { return ApplyWhereDrawn("pcmanfm-qt", "pcmanfm-qt --desktop", error); }
 
 protected:
     bool Hand(const std::string& file, std::string& error) override
@@ -209,9 +218,18 @@ protected:
 
     bool Hand(const std::string& file, std::string& error) override
     {
-        // swaymsg joins its arguments into one command that sway splits
-        // again, so the file name goes in quotes.
-        return RunChecked("swaymsg", {"output", "*", "bg", SwayWord(file), StyleWord(style_)}, error);
+        std::optional<std::string> path = PathForSway(file, platform::Environment("XDG_RUNTIME_DIR"), error);
+        if (!path)
+            return false;
+        // sway answers in JSON; a command it refused says so there, with the
+        // reason, whatever swaymsg's exit status.
+        std::string reply;
+        const bool ran = RunChecked("swaymsg", {"output", "*", "bg", *path, StyleWord(style_)}, error, &reply);
+        if (std::optional<std::string> why = SwayFailure(reply)) {
+            error = "sway refused the wallpaper " + *path + ": " + *why;
+            return false;
+        }
+        return ran;
     }
 };
 

@@ -35,9 +35,10 @@ struct Search {
     const X11Library& x;
     Display* display;
     Atom windowType, desktopType, wmClass;
-    const std::string& wanted;
+    const std::string& wanted; // empty: any program
+    std::string foundClass;
 
-    bool IsDesktopOf(Window window) const
+    bool IsDesktopOf(Window window)
     {
         // WM_CLASS is two NUL-ended strings: the instance, then the class.
         std::vector<unsigned char> names = Property(x, display, window, wmClass, XA_STRING);
@@ -48,7 +49,7 @@ struct Search {
         std::string className = text.substr(end + 1);
         while (!className.empty() && className.back() == '\0')
             className.pop_back();
-        if (className != wanted)
+        if (!wanted.empty() && className != wanted)
             return false;
         std::vector<unsigned char> types = Property(x, display, window, windowType, XA_ATOM);
         bool desktop = false;
@@ -58,10 +59,13 @@ struct Search {
             desktop = desktop || static_cast<Atom>(atom) == desktopType;
         }
         XWindowAttributes attributes{};
-        return desktop && x.XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+        if (!desktop || !x.XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+            return false;
+        foundClass = className;
+        return true;
     }
 
-    bool FoundBelow(Window parent, int depth) const
+    bool FoundBelow(Window parent, int depth)
     {
         Window root = 0, up = 0;
         Window* children = nullptr;
@@ -79,7 +83,9 @@ struct Search {
 
 } // namespace
 
-DesktopWindow FindDesktopWindow(const std::string& wmClass, const std::string& display)
+namespace {
+
+DesktopWindow Find(const std::string& wanted, const std::string& display, std::string* found)
 {
     std::string error;
     const X11Library* x = LoadX11(error);
@@ -88,7 +94,7 @@ DesktopWindow FindDesktopWindow(const std::string& wmClass, const std::string& d
     Display* connection = x->XOpenDisplay(display.empty() ? nullptr : display.c_str());
     if (!connection)
         return DesktopWindow::Unknown;
-    bool found = false;
+    bool drawn = false;
     {
         // A window may go away while it is looked at.
         X11ErrorTrap trap(*x);
@@ -97,12 +103,27 @@ DesktopWindow FindDesktopWindow(const std::string& wmClass, const std::string& d
                       x->XInternAtom(connection, "_NET_WM_WINDOW_TYPE", False),
                       x->XInternAtom(connection, "_NET_WM_WINDOW_TYPE_DESKTOP", False),
                       x->XInternAtom(connection, "WM_CLASS", False),
-                      wmClass};
-        found = search.FoundBelow(x->XRootWindow(connection, x->XDefaultScreen(connection)), 2);
+                      wanted,
+                      {}};
+        drawn = search.FoundBelow(x->XRootWindow(connection, x->XDefaultScreen(connection)), 2);
         x->XSync(connection, False);
+        if (found)
+            *found = search.foundClass;
     }
     x->XCloseDisplay(connection);
-    return found ? DesktopWindow::Drawn : DesktopWindow::Missing;
+    return drawn ? DesktopWindow::Drawn : DesktopWindow::Missing;
+}
+
+} // namespace
+
+DesktopWindow FindDesktopWindow(const std::string& wmClass, const std::string& display)
+{
+    return Find(wmClass, display, nullptr);
+}
+
+DesktopWindow FindAnyDesktopWindow(std::string& wmClass, const std::string& display)
+{
+    return Find({}, display, &wmClass);
 }
 
 } // namespace vistrel::wallpaper::detail

@@ -18,4 +18,8 @@ enum class DesktopWindow {
 // manager puts a frame around it). `display` empty: $DISPLAY.
 DesktopWindow FindDesktopWindow(const std::string& wmClass, const std::string& display = {});
 
+// The same for any program: Drawn with `wmClass` set to the WM_CLASS class
+// of the first viewable desktop window found.
+DesktopWindow FindAnyDesktopWindow(std::string& wmClass, const std::string& display = {});
+
 } // namespace vistrel::wallpaper::detail

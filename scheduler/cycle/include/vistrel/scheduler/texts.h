@@ -30,6 +30,10 @@ inline constexpr std::string_view kListNotRead =
 // attempt (followed by the last attempt's reason), and for a Change Now that
 // had nothing to change to.
 inline constexpr std::string_view kChangeGaveUp = "The wallpaper could not be changed in 101 attempts. The last: ";
+// The desktop refused a good picture: said with its reason, and the
+// scheduler stays on.
+inline constexpr std::string_view kDesktopRefused = "The wallpaper was not changed, and the list was left as it was: ";
+inline constexpr std::string_view kTriesAgain = " The scheduler tries again at the next change.";
 inline constexpr std::string_view kNowOff = " The scheduler is now off; \"Scheduler ON/OFF\" switches it on again.";
 inline constexpr std::string_view kNoList =
     "The wallpaper was not changed: no list is chosen (the list manager, or vistrelctl use, chooses one).";
