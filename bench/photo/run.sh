@@ -13,7 +13,11 @@
 # goes, stage by stage (vistrel_bench_change, medians of RUNS processes).
 # Run by hand, never as a test:
 #
-#   bench/photo/run.sh [BUILD_DIR] [RUNS] [DISPLAY_NUMBER]
+#   bench/photo/run.sh [BUILD_DIR] [RUNS] [DISPLAY_NUMBER] [BEFORE_BUILD_DIR]
+#
+# With BEFORE_BUILD_DIR (a build of an earlier version with the same bench/),
+# its `vistrelctl next` takes its turn beside the others and its stages are
+# shown beside this build's, so that before and after come from one run.
 #
 # The pictures are made once (ImageMagick's plasma: detail at every scale,
 # like a photograph) and kept in BUILD_DIR/bench-photo. Needs Xvfb, python3,
@@ -24,6 +28,8 @@ set -eu
 build=${1:-build}
 runs=${2:-7}
 number=${3:-}
+before=${4:-}
+[ -z "$before" ] || before=$(cd "$before" && pwd)
 bin=$(cd "$build/bin" && pwd)
 bench=$(cd "$build/bench" && pwd)
 for tool in Xvfb python3 vips xwallpaper feh djpeg /usr/bin/convert "$bench/vistrel_bench_change" \
@@ -79,9 +85,9 @@ done
 # The thumbnails vips makes, as the other tools would show them.
 thumb() { echo "vips thumbnail '$cache/$1' '$work/thumb.png[compression=1]' 1920 --height 1080 && xwallpaper --center '$work/thumb.png'"; }
 
-python3 - "$runs" "$bin" "$bench" "$work" "$cache" "$(thumb big.jpg)" "$(thumb medium.heic)" <<'PY'
+python3 - "$runs" "$bin" "$bench" "$work" "$cache" "$(thumb big.jpg)" "$(thumb medium.heic)" "$before" <<'PY'
 import os, statistics, subprocess, sys, time
-runs, bin, bench, work, cache, thumb_jpeg, thumb_heic = int(sys.argv[1]), *sys.argv[2:]
+runs, bin, bench, work, cache, thumb_jpeg, thumb_heic, before = int(sys.argv[1]), *sys.argv[2:]
 ctl = os.path.join(bin, "vistrelctl")
 pictures = [("JPEG 6000x4000 q90", "big.jpg"), ("PNG 4000x3000", "medium.png"), ("HEIC 4000x3000", "medium.heic")]
 others = {
@@ -118,24 +124,42 @@ def stages_of(text):
     return rows
 
 
+builds = [("", bin, bench)] + ([(" (before)", f"{before}/bin", f"{before}/bench")] if before else [])
+
+
+def stage_table(stage_runs, stage_wall, stage_peak):
+    """Medians of each stage: name -> (ms, MB), with the process's start and exit and the whole."""
+    table = {}
+    for i, (name, _, _) in enumerate(stage_runs[0]):
+        table[name] = (statistics.median(r[i][1] for r in stage_runs), max(r[i][2] for r in stage_runs))
+    table["start and exit of the process"] = (
+        statistics.median(w * 1000 - sum(ms for _, ms, _ in r) for w, r in zip(stage_wall, stage_runs)), None)
+    table["the whole process"] = (statistics.median(stage_wall) * 1000, stage_peak)
+    return table
+
+
 for title, picture in pictures:
-    tools = [("vistrelctl next", [ctl, "next", f"{work}/{picture}.vist"])] + others[picture] + floors.get(picture, [])
-    stage_command = [f"{bench}/vistrel_bench_change", bin, f"{work}/{picture}.vist"]
+    tools = [("vistrelctl next" + label, [f"{b}/vistrelctl", "next", f"{work}/{picture}.vist"]) for label, b, _ in builds]
+    tools += others[picture] + floors.get(picture, [])
+    stage_commands = [(label, [f"{bb}/vistrel_bench_change", b, f"{work}/{picture}.vist"]) for label, b, bb in builds]
     times = {name: [] for name, _ in tools}
     peaks = {name: 0.0 for name, _ in tools}
-    stage_runs, stage_wall, stage_peak = [], [], 0.0
+    stages = {label: ([], [], 0.0) for label, _ in stage_commands}
     for name, command in tools:  # once each to warm the caches
         once(command)
-    once(stage_command)
+    for _, command in stage_commands:
+        once(command)
     for _ in range(runs):
         for name, command in tools:
             t, peak, _ = once(command)
             times[name].append(t)
             peaks[name] = max(peaks[name], peak)
-        t, peak, out = once(stage_command, capture=True)
-        stage_runs.append(stages_of(out))
-        stage_wall.append(t)
-        stage_peak = max(stage_peak, peak)
+        for label, command in stage_commands:
+            t, peak, out = once(command, capture=True)
+            runs_, walls, top = stages[label]
+            runs_.append(stages_of(out))
+            walls.append(t)
+            stages[label] = (runs_, walls, max(top, peak))
     ours = statistics.median(times["vistrelctl next"])
     print(f"\n{title}: median of {runs}, peak resident memory")
     for name, _ in tools:
@@ -149,13 +173,13 @@ for title, picture in pictures:
     for line in out.splitlines():
         print("    " + line)
     print(f"  the stages of the change (vistrel_bench_change, medians of {runs}; peak memory after the stage):")
-    names = [name for name, _, _ in stage_runs[0]]
-    for i, name in enumerate(names):
-        ms = statistics.median(r[i][1] for r in stage_runs)
-        mb = max(r[i][2] for r in stage_runs)
-        print(f"    {name:28s} {ms:7.1f} ms {mb:6.1f} MB")
-    wall = statistics.median(stage_wall) * 1000
-    rest = statistics.median(w * 1000 - sum(ms for _, ms, _ in r) for w, r in zip(stage_wall, stage_runs))
-    print(f"    {'start and exit of the process':28s} {rest:7.1f} ms")
-    print(f"    {'the whole process':28s} {wall:7.1f} ms {stage_peak:6.1f} MB")
+    tables = {label: stage_table(*stages[label]) for label, _ in stage_commands}
+    if before:
+        print(f"    {'':30s} {'before':>18s} {'now':>18s}")
+    for name in tables[""]:
+        cells = ""
+        for label, _ in reversed(stage_commands):
+            ms, mb = tables[label].get(name, (0.0, None))
+            cells += f" {ms:8.1f} ms" + (f" {mb:5.1f} MB" if mb is not None else " " * 9)
+        print(f"    {name:30s}{cells}")
 PY

@@ -79,11 +79,10 @@ void FoldedPathIndex::Reserve(std::size_t paths)
         Rehash(wanted);
 }
 
-void FoldedPathIndex::Add(std::uint32_t row, std::string_view path)
+void FoldedPathIndex::Insert(std::uint32_t row, std::string_view path, std::uint64_t hash)
 {
     if ((size_ + 1) * 2 > slots_.size())
         Rehash(slots_.empty() ? 16 : slots_.size() * 2);
-    const std::uint64_t hash = Hash(path);
     Slot& s = slots_[Find(path, hash)];
     if (s.row != kEmpty)
         return;
@@ -91,9 +90,45 @@ void FoldedPathIndex::Add(std::uint32_t row, std::string_view path)
     ++size_;
 }
 
-bool FoldedPathIndex::Contains(std::string_view path) const
+void FoldedPathIndex::Add(std::uint32_t row, std::string_view path) { Insert(row, path, Hash(path)); }
+
+void FoldedPathIndex::Rebuild(std::uint32_t rows)
 {
-    return size_ != 0 && slots_[Find(path, Hash(path))].row != kEmpty;
+    Clear();
+    Reserve(rows);
+    // The paths are read in row order, which memory serves quickly; the
+    // slots lie all over the table, so each is asked for ahead of its turn.
+    constexpr std::uint32_t kAhead = 16;
+    std::vector<std::uint64_t> hashes(rows);
+    for (std::uint32_t row = 0; row < rows; ++row)
+        hashes[row] = Hash(pathOf_(row));
+    const std::size_t mask = slots_.size() - 1;
+    for (std::uint32_t row = 0; row < rows; ++row) {
+        if (row + kAhead < rows)
+            __builtin_prefetch(&slots_[hashes[row + kAhead] & mask]);
+        Insert(row, pathOf_(row), hashes[row]);
+    }
+}
+
+bool FoldedPathIndex::Contains(std::string_view path) const { return Contains(path, Hash(path)); }
+
+bool FoldedPathIndex::Contains(std::string_view path, std::uint64_t hash) const
+{
+    return size_ != 0 && slots_[Find(path, hash)].row != kEmpty;
+}
+
+void FoldedPathIndex::PrefetchSlot(std::uint64_t hash) const
+{
+    if (!slots_.empty())
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+}
+
+std::uint32_t FoldedPathIndex::RowOfSlot(std::uint64_t hash) const
+{
+    if (slots_.empty())
+        return kNoRow;
+    const Slot& s = slots_[hash & (slots_.size() - 1)];
+    return s.row != kEmpty && s.hash == hash ? s.row : kNoRow;
 }
 
 void FoldedPathIndex::Clear()

@@ -108,7 +108,7 @@ std::string LoadFailureMessage(ListLoadStatus status, const std::string& detail)
     return {};
 }
 
-ListLoadStatus LoadList(CWallpaperList& list, std::string_view bytes)
+ListLoadStatus LoadList(CWallpaperList& list, std::string_view bytes, std::string_view path)
 {
     if (bytes.empty())
         return ListLoadStatus::Empty;
@@ -119,7 +119,10 @@ ListLoadStatus LoadList(CWallpaperList& list, std::string_view bytes)
         return StatusOf(in);
     list.SetRandom(static_cast<std::int32_t>(random));
     if (magic != kListMagic) {
-        ShowMessage("Wrong File Format", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+        // Named, as the other load failures are: a scheduler's tray message
+        // comes with no window that shows which file it was.
+        ShowMessage(path.empty() ? std::string("Wrong File Format") : "Wrong File Format (" + std::string(path) + ")",
+                    VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
         return ListLoadStatus::WrongFormat;
     }
     ListLoadStatus status = LoadBody(list, in);
@@ -180,7 +183,7 @@ ListLoadStatus ReadListFile(const std::string& path, CWallpaperList& list, std::
     auto bytes = platform::ReadWholeFile(path, detail);
     if (!bytes)
         return ListLoadStatus::Unreadable;
-    return LoadList(list, *bytes);
+    return LoadList(list, *bytes, path);
 }
 
 namespace {

@@ -132,16 +132,39 @@ void CWallpaperList::SetText(int index, int column, std::string text)
 
 void CWallpaperList::SetNumber(int index, int column, long value) { SetText(index, column, std::to_string(value)); }
 
+void CWallpaperList::FreshIndex() const
+{
+    if (!fileIndexStale_)
+        return;
+    fileIndex_.Rebuild(static_cast<std::uint32_t>(rows_.size()));
+    fileIndexStale_ = false;
+}
+
 bool CWallpaperList::ContainsFile(std::string_view path) const
 {
-    if (fileIndexStale_) {
-        fileIndex_.Clear();
-        fileIndex_.Reserve(rows_.size());
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            fileIndex_.Add(static_cast<std::uint32_t>(i), rows_[i][kColFile]);
-        fileIndexStale_ = false;
-    }
+    FreshIndex();
     return fileIndex_.Contains(path);
+}
+
+void CWallpaperList::PrefetchLookups(std::span<const std::string> paths, std::vector<std::uint64_t>& hashes) const
+{
+    FreshIndex();
+    hashes.resize(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        hashes[i] = FoldedPathIndex::Hash(paths[i]);
+        fileIndex_.PrefetchSlot(hashes[i]);
+    }
+    if (fileIndex_.Size() == 0)
+        return;
+    std::vector<const std::string*> held(paths.size(), nullptr);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (std::uint32_t row = fileIndex_.RowOfSlot(hashes[i]); row != FoldedPathIndex::kNoRow) {
+            held[i] = &rows_[row][kColFile];
+            __builtin_prefetch(held[i]);
+        }
+    for (const std::string* text : held)
+        if (text)
+            __builtin_prefetch(text->data());
 }
 
 void CWallpaperList::IndexRow(int index)
@@ -194,10 +217,14 @@ int CWallpaperList::InsertFiles(std::span<const std::string> paths, bool noDupli
     };
     std::vector<Template> templates;
     int added = 0;
-    for (const std::string& path : paths) {
+    std::vector<std::uint64_t> hashes;
+    if (noDuplicates)
+        PrefetchLookups(paths, hashes);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
         // Both refusals say nothing, so the cheaper test comes first.
         ExtenderHandle reader = registry_->FindReaderForFile(path);
-        if (!reader || (noDuplicates && ContainsFile(path)))
+        if (!reader || (noDuplicates && fileIndex_.Contains(path, hashes[i])))
             continue;
         auto t = templates.begin();
         while (t != templates.end() && t->reader != reader)
@@ -216,7 +243,7 @@ int CWallpaperList::InsertFiles(std::span<const std::string> paths, bool noDupli
         if (!chain)
             continue;
         std::memcpy(chain, t->chain, t->bytes);
-        AppendRow(path, t->type, chain, t->bytes);
+        AppendRow(path, t->type, chain, t->bytes, noDuplicates ? &hashes[i] : nullptr);
         ++added;
     }
     for (Template& t : templates)
@@ -226,12 +253,16 @@ int CWallpaperList::InsertFiles(std::span<const std::string> paths, bool noDupli
     return added;
 }
 
-void CWallpaperList::AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes)
+void CWallpaperList::AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes,
+                               const std::uint64_t* hash)
 {
     int index = GetCount();
     chains_.push_back({chain, chainBytes});
     rows_.push_back(RowTexts{path, type, "0", "50", "0"});
-    IndexRow(index);
+    if (hash && !fileIndexStale_)
+        fileIndex_.Add(static_cast<std::uint32_t>(index), rows_[index][kColFile], *hash);
+    else
+        IndexRow(index);
     if (observer_)
         observer_->RowInserted(index);
 }
@@ -501,7 +532,9 @@ void CWallpaperList::Reserve(std::size_t rows)
 void CWallpaperList::AppendLoadedRow(RowTexts texts)
 {
     rows_.push_back(std::move(texts));
-    IndexRow(GetCount() - 1);
+    // Indexed all at once at the first look-up, if one ever comes: a list
+    // loaded to be shown or changed never needs it.
+    fileIndexStale_ = true;
     if (observer_)
         observer_->RowInserted(GetCount() - 1);
 }

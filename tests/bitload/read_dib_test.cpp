@@ -160,6 +160,17 @@ TEST(ReadDIB, ClaimsBeyondTheFileAreNotTrusted)
     EXPECT_EQ(r.bytes.size(), 40u + 1024u + 4u);
     EXPECT_EQ(r.bytes[r.bits], 5);
 
+    // A 24-bit picture needs no colour table; a header claiming one of
+    // 8388608 colours that the file does not hold is refused by the reader,
+    // saying so, instead of failing later in the viewer's scaling.
+    Bmp claimsTable;
+    claimsTable.clrUsed = 8388608, claimsTable.offBits = 54, claimsTable.pixels = {1, 2, 3, 0};
+    EXPECT_FALSE(FromBytes(claimsTable.Bytes()).dib);
+    EXPECT_STREQ(ReadLastError(), "ReadDIB: Can't read BMP info: the header of this 24-bit picture claims a colour "
+                                  "table of 8388608 colours, more than the file holds");
+    claimsTable.clrUsed = 0;
+    ASSERT_TRUE(FromBytes(claimsTable.Bytes()).dib) << "the same picture without the claim";
+
     // Run-length data claiming 2 GB keeps only what the file holds.
     Bmp rle;
     rle.bits = 8, rle.compression = 1, rle.sizeImage = 0x7FFFFFFF, rle.width = 4, rle.height = 4;

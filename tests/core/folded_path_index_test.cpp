@@ -108,3 +108,63 @@ TEST_F(Duplicates, BatchInsertsStoreTheSameBytesAsSingleInserts)
     EXPECT_EQ(StoreList(loaded), StoreList(list));
     EXPECT_FALSE(loaded.InsertFile("/PHOTOS/7.BMP", true)) << "a loaded list refuses duplicates too";
 }
+
+// Built at once (as after loading a list), the index holds what adding row
+// by row gives: every path, the first row of each, and the row a slot holds
+// for the prefetching of a batch's look-ups.
+TEST(FoldedPathIndex, RebuildAtOnceHoldsWhatAddingRowByRowHolds)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3000; ++i)
+        paths.push_back((i % 3 ? "/photos/" : "/PHOTOS/") + std::to_string(i % 2000) + ".bmp");
+    FoldedPathIndex index([&](std::uint32_t row) { return std::string_view(paths[row]); });
+    index.Add(0, "/stale.bmp");
+    index.Rebuild(static_cast<std::uint32_t>(paths.size()));
+    EXPECT_EQ(index.Size(), 2000u);
+    EXPECT_FALSE(index.Contains("/stale.bmp"));
+    for (int i = 0; i < 2000; ++i) {
+        const std::string path = "/Photos/" + std::to_string(i) + ".BMP";
+        ASSERT_TRUE(index.Contains(path)) << path;
+        index.PrefetchSlot(FoldedPathIndex::Hash(path));
+        const std::uint32_t row = index.RowOfSlot(FoldedPathIndex::Hash(path));
+        // The first slot holds the path's own row unless another hash came
+        // first; a row it names is always the first of its path.
+        if (row != FoldedPathIndex::kNoRow) {
+            EXPECT_EQ(row, static_cast<std::uint32_t>(i)) << path;
+        }
+    }
+    EXPECT_EQ(index.RowOfSlot(FoldedPathIndex::Hash("/none.bmp")), FoldedPathIndex::kNoRow);
+}
+
+// A list read from a file refuses the files it holds, in any letter case,
+// and takes new ones, row by row and in batches.
+TEST(FoldedPathIndex, ALoadedListRefusesWhatItHolds)
+{
+    ProgramDir dir;
+    dir.AddStandardFakes();
+    CExtenderRegistry registry;
+    ASSERT_TRUE(registry.LoadExtenders(dir.Folder()));
+    TempDir work;
+    const std::string file = work.File("l.vist");
+    {
+        CWallpaperList list(&registry);
+        list.Reset();
+        std::vector<std::string> paths;
+        for (int i = 0; i < 600; ++i)
+            paths.push_back("/p/" + std::to_string(i) + ".bmp");
+        ASSERT_EQ(list.InsertFiles(paths, true), 600);
+        std::string error;
+        ASSERT_TRUE(WriteListFile(file, list, error)) << error;
+    }
+    CWallpaperList list(&registry);
+    std::string detail;
+    ASSERT_EQ(ReadListFile(file, list, detail), ListLoadStatus::Ok);
+    std::vector<std::string> again;
+    for (int i = 590; i < 610; ++i)
+        again.push_back("/P/" + std::to_string(i) + ".BMP");
+    again.push_back("/p/605.bmp"); // a duplicate of one this batch adds
+    EXPECT_EQ(list.InsertFiles(again, true), 10);
+    EXPECT_FALSE(list.InsertFile("/p/0.Bmp", true));
+    EXPECT_TRUE(list.InsertFile("/p/new.bmp", true));
+    EXPECT_EQ(list.GetCount(), 611);
+}

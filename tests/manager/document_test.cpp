@@ -103,7 +103,7 @@ TEST_F(DocumentTest, AWrongFormatFileIsNeverWrittenOverBySave)
     std::string bytes = std::string("\x0dNotVistrel V1\x01\0\0\0 and the rest of someone's file", 47);
     WriteFile(foreign, bytes);
     ASSERT_EQ(Start({QString::fromStdString(foreign)}), StartResult::Running);
-    EXPECT_EQ(sink.texts, std::vector<std::string>{"Wrong File Format"});
+    EXPECT_EQ(sink.texts, std::vector<std::string>{"Wrong File Format (" + foreign + ")"}) << "naming the file";
     EXPECT_EQ(List().GetCount(), 0);
     EXPECT_TRUE(Doc().PathName().empty()) << "the list is not that file's";
     EXPECT_EQ(Frame().windowTitle(), "Untitled - Vistrel");

@@ -93,7 +93,14 @@ TEST(FitSize, SizesOutsideOneToFiveThousandAreNotOk)
     EXPECT_FALSE(FitSize(100, 100, 0, 0).ok);
     EXPECT_FALSE(FitSize(1, 10000, 6000, 6000).ok) << "6000 high";
     EXPECT_TRUE(FitSize(1, 10000, 5000, 5000).ok);
-    EXPECT_FALSE(FitSize(20000, 1, 800, 600).ok) << "rounds to 0 high";
+    // Far wider than high: the fitted height would round to 0; it keeps
+    // one pixel, so that the picture is still scaled to the screen's width.
+    const FitResult panorama = FitSize(20000, 1, 800, 600);
+    EXPECT_TRUE(panorama.ok);
+    EXPECT_EQ(panorama.width, 800);
+    EXPECT_EQ(panorama.height, 1);
+    EXPECT_EQ(FitSize(100000, 10, 1920, 1080).height, 1);
+    EXPECT_EQ(WithBorder(panorama, 20).height, 1);
     FitResult huge = FitSize(1, 1, 2147483647, 2147483647);
     EXPECT_FALSE(huge.ok);
 }

@@ -220,7 +220,7 @@ TEST_P(DamagedListTest, IsNeverWrittenOverAndIsPickedUpOnceRepaired)
     EXPECT_EQ(cycle->List().GetCount(), 0);
     if (GetParam() == 0) {
         ASSERT_EQ(sink.messages.size(), 1u);
-        EXPECT_EQ(sink.messages[0].first, "Wrong File Format");
+        EXPECT_EQ(sink.messages[0].first, "Wrong File Format (" + path + ")") << "naming the list";
     } else {
         EXPECT_EQ(host.Count(HostEvent::Problem), 1) << "a damaged list is told of once, in the tray";
     }

@@ -6,8 +6,9 @@
 
 namespace vistrel::bitload {
 namespace {
-char g_lastError[64]; // the longest message has 28 characters
-}
+char g_lastError[160]; // the longest fixed message has 28 characters
+char g_headerWhy[128]; // why the header step refused, where its text says more than its message
+} // namespace
 
 void SetReadError(const char* message)
 {
@@ -17,5 +18,19 @@ void SetReadError(const char* message)
 }
 
 const char* ReadLastError() { return g_lastError; }
+
+void SetHeaderReason(const char* why)
+{
+    std::size_t n = std::min(std::strlen(why), sizeof g_headerWhy - 1);
+    std::memcpy(g_headerWhy, why, n);
+    g_headerWhy[n] = '\0';
+}
+
+std::string TakeHeaderReason()
+{
+    std::string why = g_headerWhy;
+    g_headerWhy[0] = '\0';
+    return why;
+}
 
 } // namespace vistrel::bitload

@@ -9,9 +9,12 @@ namespace vistrel::bitload {
 gmem::Handle ReadOpenedDIB(ByteSource& file)
 {
     PixelSource pixels;
+    TakeHeaderReason();
     gmem::Owner block(ReadDIBInfo(&file, pixels));
     if (!block) {
-        SetReadError("ReadDIB: Can't read BMP info"); // replaces the header step's text
+        // Replaces the header step's text, keeping a reason it found.
+        const std::string why = TakeHeaderReason();
+        SetReadError(why.empty() ? "ReadDIB: Can't read BMP info" : ("ReadDIB: Can't read BMP info: " + why).c_str());
         return nullptr;
     }
     std::size_t bitsOffset;

@@ -5,6 +5,8 @@
 // than the pixels can index, and the pixel position may lie anywhere.
 #include "reader.h"
 
+#include <string>
+
 namespace vistrel::bitload {
 namespace {
 
@@ -151,6 +153,15 @@ gmem::Handle ReadDIBInfo(ByteSource* file, PixelSource& pixels)
 
     const std::uint32_t fileEntries = dib::DIBNumColors(h); // what the file's table claims
     const std::uint32_t n = TableEntries(h);
+    // A 24-bit picture needs no table; one claimed beyond the file's end is
+    // a damaged header, not a table to read the pixels' bytes as.
+    if (h.biBitCount == 24 && tablePosition + std::uint64_t{entryBytes} * fileEntries > file->Size()) {
+        const std::string why = "the header of this 24-bit picture claims a colour table of " +
+                                std::to_string(fileEntries) + " colours, more than the file holds";
+        SetHeaderReason(why.c_str());
+        SetReadError("ReadDIBInfo: Incorrect type");
+        return nullptr;
+    }
 
     // The pixels: at bfOffBits, or right after the table the file claims.
     pixels.offset =

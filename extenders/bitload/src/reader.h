@@ -14,6 +14,10 @@
 namespace vistrel::bitload {
 
 void SetReadError(const char* message);
+// A reason the header step found that its fixed message does not tell;
+// ReadDIB adds it to its own. Taken (and cleared) once.
+void SetHeaderReason(const char* why);
+std::string TakeHeaderReason();
 
 // Sequential reads with seeking, from a file or from memory. A read returns
 // how many bytes it got; reading past the end gets fewer or none.

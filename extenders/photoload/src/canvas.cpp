@@ -165,10 +165,35 @@ bool Canvas::ScaleAsRowsCome(std::uint32_t width, std::uint32_t height, Order or
     return dib::StreamingScaler::Streams(width, height, w, h, kScalingMemoryLimit);
 }
 
+// What Begin allocates for a picture of that size: the DIB it fills (the
+// whole picture, or the viewer's size when it scales as the rows come, with
+// the rows of the scaling).
+std::uint64_t Canvas::CanvasBytes(std::uint32_t width, std::uint32_t height, Order order)
+{
+    std::uint32_t w = 0, h = 0;
+    if (ScaleAsRowsCome(width, height, order, w, h))
+        return std::uint64_t{w} * h * 3 + std::uint64_t{width} * 4 * 16 + kScalingMemoryLimit / 4;
+    return (std::uint64_t{width} * 3 + 3) * height;
+}
+
+bool Canvas::Afford(std::uint64_t decoderBytes, std::uint32_t width, std::uint32_t height, Order order)
+{
+    decoderBytes_ = decoderBytes;
+    const std::uint64_t need = fileBytes_ + decoderBytes + CanvasBytes(width, height, order);
+    if (need <= request_.memoryBudget)
+        return true;
+    constexpr std::uint64_t kMB = 1u << 20;
+    return Fail("The picture (" + std::to_string(width_) + " x " + std::to_string(height_) +
+                " pixels) would need about " + std::to_string((need + kMB - 1) / kMB) + " MB to read, more than the " +
+                std::to_string(request_.memoryBudget / kMB) + " MB allowed");
+}
+
 bool Canvas::Begin(std::uint32_t width, std::uint32_t height, Layout layout, Order order)
 {
     if (width == 0 || height == 0 || width > width_ || height > height_)
         return Fail("The decoder made a picture of another size than the file announced");
+    if (!Afford(decoderBytes_, width, height, order))
+        return false;
     decodedWidth_ = width;
     decodedHeight_ = height;
     layout_ = layout;

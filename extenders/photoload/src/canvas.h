@@ -44,6 +44,9 @@ public:
     bool MayShrink() const override { return leastWidth_ < width_ || leastHeight_ < height_; }
     void SetProfile(std::vector<std::uint8_t> profile) override { profile_ = std::move(profile); }
     bool Begin(std::uint32_t width, std::uint32_t height, Layout layout, Order order = Order::kAny) override;
+    bool Afford(std::uint64_t decoderBytes, std::uint32_t width, std::uint32_t height, Order order) override;
+    // The bytes of the file being read, held while it decodes.
+    void SetFileBytes(std::uint64_t bytes) { fileBytes_ = bytes; }
     std::uint8_t* Row(std::uint32_t y) override;
     void Commit(std::uint32_t y) override;
     void SetRowStep(RowStep step) override { rowStep_ = std::move(step); }
@@ -64,11 +67,13 @@ private:
     bool ViewerSize(std::uint32_t width, std::uint32_t height, std::uint32_t& w, std::uint32_t& h) const;
     bool ScaleAsRowsCome(std::uint32_t width, std::uint32_t height, Order order, std::uint32_t& w, std::uint32_t& h);
     void TakeScaled(std::uint32_t y, std::uint8_t* row);
+    std::uint64_t CanvasBytes(std::uint32_t width, std::uint32_t height, Order order);
 
     ReadRequest request_;
     std::uint32_t width_ = 0, height_ = 0; // announced
     int orientation_ = 1;
     std::uint32_t leastWidth_ = 0, leastHeight_ = 0;
+    std::uint64_t fileBytes_ = 0, decoderBytes_ = 0;
     std::uint32_t background_ = 0; // 0x00RRGGBB
     std::vector<std::uint8_t> profile_;
 

@@ -128,6 +128,17 @@ bool DecodeHeifWith(const FileBytes& file, PictureSink& canvas, HevcThreads thre
     const Layout layout = !alpha                                             ? Layout::kRGB
                           : heif_image_handle_is_premultiplied_alpha(chosen) ? Layout::kRGBAPremultiplied
                                                                              : Layout::kRGBA;
+    // libheif decodes the whole picture at once: the decoder's frames and
+    // colour planes (twice the bytes beyond 8 bits), then the interleaved
+    // pixels handed out here.
+    {
+        const auto cw = static_cast<std::uint32_t>(std::max(heif_image_handle_get_width(chosen), 1));
+        const auto ch = static_cast<std::uint32_t>(std::max(heif_image_handle_get_height(chosen), 1));
+        const int bits = heif_image_handle_get_luma_bits_per_pixel(chosen);
+        const std::uint64_t perPixel = static_cast<std::uint64_t>(BytesPerPixel(layout)) + (bits > 8 ? 6 : 3);
+        if (!canvas.Afford(std::uint64_t{cw} * ch * perPixel, cw, ch, PictureSink::Order::kTopDown))
+            return false;
+    }
     DecodingOptions options;
     if (!options.options)
         return canvas.Fail("HEIF: no memory for the decoder");

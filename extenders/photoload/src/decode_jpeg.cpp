@@ -6,6 +6,7 @@
 // size. The entropy decoding costs the same at every scale.
 #include <csetjmp>
 #include <cstdio> // jpeglib.h wants FILE
+#include <jerror.h>
 #include <jpeglib.h>
 
 #include <cstdlib>
@@ -36,6 +37,10 @@ struct ErrorManager {
     char text[JMSG_LENGTH_MAX] = {};
     errors->manager.format_message(info, text);
     errors->message = text;
+    // libjpeg's words for its own memory limit say nothing to a user.
+    if (errors->manager.msg_code == JERR_NO_BACKING_STORE)
+        errors->message = "the picture is stored in several scans (progressive) and would need more than the " +
+                          std::to_string(kDecoderMemoryLimit >> 20) + " MB its decoder may take";
     std::longjmp(errors->jump, 1);
 }
 
@@ -206,6 +211,19 @@ bool Run(Decoder& d, const FileBytes& file, PictureSink& canvas)
     }
     d.info.scale_num = ChooseScale(d.info.image_width, d.info.image_height, canvas.LeastWidth(), canvas.LeastHeight());
     d.info.scale_denom = 8;
+    // A progressive picture's coefficients are all held until its last scan:
+    // two bytes for each sample of each component.
+    if (jpeg_has_multiple_scans(&d.info)) {
+        std::uint64_t samples = 0;
+        for (int i = 0; i < d.info.num_components; ++i) {
+            const jpeg_component_info& c = d.info.comp_info[i];
+            samples += std::uint64_t{d.info.image_width} * c.h_samp_factor / std::max(1, d.info.max_h_samp_factor) *
+                       d.info.image_height * c.v_samp_factor / std::max(1, d.info.max_v_samp_factor);
+        }
+        if (!canvas.Afford(samples * 2, d.info.image_width * d.info.scale_num / 8,
+                           d.info.image_height * d.info.scale_num / 8, PictureSink::Order::kTopDown))
+            return false;
+    }
     jpeg_start_decompress(&d.info);
     if (!canvas.Begin(d.info.output_width, d.info.output_height, layout, PictureSink::Order::kTopDown))
         return false;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decoders.h"
+#include "stderr_capture.h"
 
 namespace vistrel::photoload {
 namespace {
@@ -46,7 +47,23 @@ bool IsSrgb(const JxlColorEncoding& e)
 
 } // namespace
 
+namespace {
+
+bool Decode(const FileBytes& file, PictureSink& canvas, StderrCapture& said);
+
+} // namespace
+
 bool DecodeJxl(const FileBytes& file, PictureSink& canvas)
+{
+    // libjxl prints why a file is damaged on standard error: that goes into
+    // our reason instead, after our own words.
+    StderrCapture said;
+    return Decode(file, canvas, said);
+}
+
+namespace {
+
+bool Decode(const FileBytes& file, PictureSink& canvas, StderrCapture& said)
 {
     Decoder d;
     if (!d.decoder)
@@ -81,6 +98,13 @@ bool DecodeJxl(const FileBytes& file, PictureSink& canvas)
                 format.num_channels = 4;
                 layout = Layout::kRGBA;
             }
+            // Before libjxl allocates: the picture it hands out whole, and
+            // the float planes it decodes into, which for pictures with an
+            // alpha channel come to several copies (measured: about 3 bytes
+            // a pixel without alpha, 28 with), beside the picture made.
+            if (!canvas.Afford(std::uint64_t{width} * height * (format.num_channels + (info.alpha_bits > 0 ? 28 : 3)),
+                               width, height, PictureSink::Order::kTopDown))
+                return false;
             break;
         }
         case JXL_DEC_COLOR_ENCODING: {
@@ -132,9 +156,14 @@ bool DecodeJxl(const FileBytes& file, PictureSink& canvas)
         case JXL_DEC_NEED_MORE_INPUT: return canvas.Fail("JPEG XL: the file ends before the picture does");
         case JXL_DEC_SUCCESS: return canvas.Fail("JPEG XL: the file holds no picture");
         case JXL_DEC_ERROR:
-        default: return canvas.Fail("JPEG XL: the file is damaged");
+        default: {
+            const std::string why = FirstFailure(said.Take(), "JXL_FAILURE: ");
+            return canvas.Fail("JPEG XL: the file is damaged" + (why.empty() ? std::string() : " (" + why + ")"));
+        }
         }
     }
 }
+
+} // namespace
 
 } // namespace vistrel::photoload

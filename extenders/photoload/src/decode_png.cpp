@@ -88,6 +88,11 @@ bool DecodePngRows(const FileBytes& file, PictureSink& canvas, PngRows way)
     const int format = alpha ? SPNG_FMT_RGBA8 : SPNG_FMT_RGB8;
     const Layout layout = alpha ? Layout::kRGBA : Layout::kRGB;
     const std::size_t rowBytes = std::size_t{ihdr.width} * BytesPerPixel(layout);
+    // An interlaced picture is gathered whole before its rows go on.
+    const bool interlaced = ihdr.interlace_method != SPNG_INTERLACE_NONE;
+    if (!canvas.Afford((interlaced ? std::uint64_t{ihdr.height} : 4) * rowBytes, ihdr.width, ihdr.height,
+                       PictureSink::Order::kTopDown))
+        return false;
     if (int rc = spng_decode_image(c.ctx, nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
         return Failed(canvas, rc);
     if (!canvas.Begin(ihdr.width, ihdr.height, layout, PictureSink::Order::kTopDown))
@@ -101,7 +106,6 @@ bool DecodePngRows(const FileBytes& file, PictureSink& canvas, PngRows way)
         return true; // a damaged or cut file: the rows that decoded
     }
 
-    const bool interlaced = ihdr.interlace_method != SPNG_INTERLACE_NONE;
     std::vector<std::uint8_t> whole;
     if (interlaced)
         whole.assign(rowBytes * ihdr.height, 0);

@@ -152,6 +152,9 @@ bool DecodeTiff(const FileBytes& file, PictureSink& canvas)
     const std::uint32_t most =
         static_cast<std::uint32_t>(std::max<std::size_t>(1, kBandBytes / (std::size_t{4} * width)));
     band = std::clamp<std::uint32_t>(band, 1, std::min(most, height));
+    // The band, and libtiff's buffer of one strip or tile as stored.
+    if (!canvas.Afford(std::uint64_t{width} * band * 8, width, height, PictureSink::Order::kAny))
+        return false;
     std::unique_ptr<std::uint32_t[]> raster(new (std::nothrow) std::uint32_t[std::size_t{width} * band]);
     if (!raster)
         return canvas.Fail("TIFF: no memory for the picture");

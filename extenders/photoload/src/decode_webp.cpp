@@ -103,6 +103,10 @@ bool DecodeWebp(const FileBytes& file, PictureSink& canvas)
     }
     const std::size_t pixelBytes = static_cast<std::size_t>(BytesPerPixel(layout));
     const std::size_t stride = pixelBytes * outWidth;
+    // The picture decoded whole, then handed on.
+    if (!canvas.Afford(std::uint64_t{stride} * outHeight, whole ? outWidth : width, whole ? outHeight : height,
+                       PictureSink::Order::kAny))
+        return false;
     std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[stride * outHeight]);
     if (!pixels)
         return canvas.Fail("WebP: no memory for the picture");

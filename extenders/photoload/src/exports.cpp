@@ -7,6 +7,7 @@
 #include "vistrel/dib/dib.h"
 #include "vistrel/icon_art/photograph.h"
 #include "vistrel/photoload/read_photo.h"
+#include "vistrel/platform/settings_store.h"
 #include "vistrel_extender.h"
 
 namespace {
@@ -42,17 +43,34 @@ VISTREL_OPERATION(const char*, extensions)(void) { return vistrel::photoload::Ph
 // The same type as the bitmap reader's, so the same viewers show its pictures.
 VISTREL_OPERATION(const char*, returnType)(void) { return "image"; }
 
+namespace {
+
+// The memory budget of every read: "MemoryLimit" (MB) in the settings, read
+// afresh each time so that a change applies at once.
+vistrel::photoload::ReadRequest Request(VistrelNeedFn need = nullptr, void* context = nullptr)
+{
+    vistrel::photoload::ReadRequest request;
+    request.need = need;
+    request.context = context;
+    if (auto mb = vistrel::platform::settings::ReadNumber(vistrel::photoload::kSettingsKey, "MemoryLimit");
+        mb && *mb > 0)
+        request.memoryBudget = std::uint64_t{*mb} << 20;
+    return request;
+}
+
+} // namespace
+
 // The block argument is the entry's reader block; reading needs nothing from it.
 VISTREL_OPERATION(VistrelGlobal, read)(const char* path, void* /*block*/)
 {
-    return vistrel::photoload::ReadPhoto(path);
+    return vistrel::photoload::ReadPhoto(path, Request());
 }
 
 // Shrink-on-load (vistrel_extender.h): the smallest cheap size the viewer's
 // answer allows, and transparency over the viewer's background.
 VISTREL_OPERATION(VistrelGlobal, readAtLeast)(const char* path, void* /*block*/, VistrelNeedFn need, void* context)
 {
-    return vistrel::photoload::ReadPhoto(path, {need, context});
+    return vistrel::photoload::ReadPhoto(path, Request(need, context));
 }
 
 VISTREL_OPERATION(const char*, getError)(void) { return vistrel::photoload::PhotoLastError(); }

@@ -60,6 +60,14 @@ public:
     enum class Order { kAny, kTopDown };
     virtual bool Begin(std::uint32_t width, std::uint32_t height, Layout layout, Order order = Order::kAny) = 0;
 
+    // Before its library allocates anything large: the decoder will hold
+    // about `decoderBytes` of its own while it delivers a picture of width x
+    // height in `order`. False (with the reason, in megabytes) when that,
+    // the file and the picture the canvas makes of it exceed the read's
+    // memory budget. Begin checks the canvas's own share again, with the
+    // bytes given here, so a decoder that holds little need not ask.
+    virtual bool Afford(std::uint64_t decoderBytes, std::uint32_t width, std::uint32_t height, Order order) = 0;
+
     virtual std::uint8_t* Row(std::uint32_t y) = 0;
     virtual void Commit(std::uint32_t y) = 0;
     // Work each committed row needs before it is stored that must be done

@@ -27,6 +27,7 @@ gmem::Handle ReadPhotoFromMemory(const void* data, std::size_t size, const ReadR
         return nullptr;
     }
     Canvas canvas(request);
+    canvas.SetFileBytes(size);
     const bool decoded = decode(FileBytes{bytes, size}, canvas);
     gmem::Handle picture = decoded ? canvas.Finish() : nullptr;
     if (!picture)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fit_size.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace picshow {
@@ -39,6 +40,12 @@ FitResult FitSize(std::int64_t sw, std::int64_t sh, std::int64_t W, std::int64_t
     FitResult r;
     r.width = RoundHalfUp(w);
     r.height = RoundHalfUp(h);
+    // A picture far wider than high (a 100000 x 10 panorama) would round to
+    // no pixel at all, and then not be scaled: it keeps one.
+    if (W >= 1 && H >= 1 && sw >= 1 && sh >= 1) {
+        r.width = std::max<std::int64_t>(r.width, 1);
+        r.height = std::max<std::int64_t>(r.height, 1);
+    }
     r.ok = InRange(r.width, r.height);
     return r;
 }
@@ -48,8 +55,8 @@ FitResult WithBorder(const FitResult& fit, int percent)
     // The constant 0.01 is the single-precision one; the rest in double.
     const double k = 1.0 - static_cast<double>(percent) * double{0.01f};
     FitResult r;
-    r.width = RoundHalfUp(static_cast<double>(fit.width) * k);
-    r.height = RoundHalfUp(static_cast<double>(fit.height) * k);
+    r.width = std::max<std::int64_t>(RoundHalfUp(static_cast<double>(fit.width) * k), fit.width >= 1 ? 1 : 0);
+    r.height = std::max<std::int64_t>(RoundHalfUp(static_cast<double>(fit.height) * k), fit.height >= 1 ? 1 : 0);
     r.ok = InRange(r.width, r.height);
     return r;
 }

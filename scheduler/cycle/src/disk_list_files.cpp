@@ -60,7 +60,7 @@ ListRead DiskListFiles::Read(const std::string& path, CWallpaperList& list)
         read.busy = true;
         return read;
     }
-    read.status = LoadList(list, *bytes);
+    read.status = LoadList(list, *bytes, path);
     return read;
 }
 

@@ -47,7 +47,7 @@ int UsageError(const std::string& what)
     return kUsage;
 }
 
-int Run(const std::vector<std::string>& args, const std::string& programDirectory, std::ostream& out)
+int Run(const std::vector<std::string>& args, const std::string& programDirectory, std::ostream& out, bool processEnds)
 {
     using Command = std::function<int(Context&, const std::vector<std::string>&)>;
     static const std::map<std::string, Command> commands = {
@@ -80,7 +80,7 @@ int Run(const std::vector<std::string>& args, const std::string& programDirector
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (rest.empty() && args[0] != "current")
         return UsageError("no list file or image given");
-    Context context{{}, out};
+    Context context{{}, out, processEnds};
     if (!context.registry.LoadExtenders(programDirectory))
         return kFailure;
     return command->second(context, rest);

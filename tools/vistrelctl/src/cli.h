@@ -15,7 +15,10 @@ enum ExitCode { kSuccess = 0, kFailure = 1, kUsage = 2, kDamagedList = 3 };
 // Runs one command (args exclude the program name) with the extenders found
 // below `programDirectory`. Output goes to `out`; messages go through the
 // core's message sink.
-int Run(const std::vector<std::string>& args, const std::string& programDirectory, std::ostream& out);
+// `processEnds`: the program ends right after the command (vistrelctl's
+// own main), so a large list need not be freed block by block.
+int Run(const std::vector<std::string>& args, const std::string& programDirectory, std::ostream& out,
+        bool processEnds = false);
 
 std::string Usage();
 
@@ -23,6 +26,7 @@ std::string Usage();
 struct Context {
     vistrel::CExtenderRegistry registry;
     std::ostream& out;
+    bool processEnds = false;
 };
 
 // Commands on list files (list_commands.cpp); args start after the command word.

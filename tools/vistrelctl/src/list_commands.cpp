@@ -16,6 +16,7 @@
 #include <charconv>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <set>
 
 namespace vistrelctl {
@@ -23,6 +24,10 @@ namespace vistrelctl {
 using namespace vistrel;
 
 namespace {
+
+// A list left for the end of the process to free (see CommandAdd); a pointer
+// is kept to it, so it is no leak.
+CWallpaperList* listKeptToTheEnd = nullptr;
 
 // Row numbers as `show` prints them (from 1), or "all".
 bool ParseRows(const std::vector<std::string>& words, int count, std::set<int>& rows)
@@ -193,7 +198,19 @@ int CommandAdd(Context& c, const std::vector<std::string>& args)
     }
     if (paths.empty())
         return UsageError("add needs at least one file or folder");
-    CWallpaperList list(&c.registry);
+    auto owned = std::make_unique<CWallpaperList>(&c.registry);
+    CWallpaperList& list = *owned;
+    // A list of a whole photo collection is a hundred thousand blocks, which
+    // a process about to end gives back at once rather than one by one.
+    struct KeptToTheEnd {
+        std::unique_ptr<CWallpaperList>& owned;
+        bool keep;
+        ~KeptToTheEnd()
+        {
+            if (keep)
+                listKeptToTheEnd = owned.release();
+        }
+    } keptToTheEnd{owned, c.processEnds};
     if (int rc = Load(args[0], list))
         return rc;
     FolderWalk walk;

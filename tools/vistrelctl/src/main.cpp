@@ -10,5 +10,5 @@ int main(int argc, char** argv)
 {
     vistrel::SetProgramName("vistrelctl");
     std::vector<std::string> args(argv + 1, argv + argc);
-    return vistrelctl::Run(args, vistrel::platform::ProgramDirectory(), std::cout);
+    return vistrelctl::Run(args, vistrel::platform::ProgramDirectory(), std::cout, true);
 }

@@ -25,7 +25,21 @@ public:
 
     // Records that `row` holds `path`. A path held already keeps its first row.
     void Add(std::uint32_t row, std::string_view path);
+    // The same with the path's Hash computed already.
+    void Add(std::uint32_t row, std::string_view path, std::uint64_t hash) { Insert(row, path, hash); }
+    // Clears the index and adds rows 0 to rows - 1 (their paths from the
+    // owner), each row's slot fetched from memory a few rows ahead.
+    void Rebuild(std::uint32_t rows);
     bool Contains(std::string_view path) const;
+    bool Contains(std::string_view path, std::uint64_t hash) const;
+    // A look-up waits for memory (its slot, then the held row's text) far
+    // longer than it computes. For a batch of paths these ask memory for all
+    // of it first, in steps: the slot of each hash (see Hash), then, once the
+    // slots are at hand, the row a slot holds for the hash (kNoRow if none),
+    // whose text the owner asks for; the look-ups afterwards find it all.
+    static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
+    void PrefetchSlot(std::uint64_t hash) const;
+    std::uint32_t RowOfSlot(std::uint64_t hash) const;
     void Clear();
     // Room for `paths` distinct paths without growing.
     void Reserve(std::size_t paths);
@@ -45,6 +59,7 @@ private:
 
     // The slot that holds the path, or the empty slot where it would go.
     std::size_t Find(std::string_view path, std::uint64_t hash) const;
+    void Insert(std::uint32_t row, std::string_view path, std::uint64_t hash);
     void Rehash(std::size_t slotCount);
 
     PathOfRow pathOf_;

@@ -37,8 +37,9 @@ std::string LoadFailureMessage(ListLoadStatus status, const std::string& detail 
 // Fills a list that was just Reset from the bytes of a list file. On a wrong
 // magic the list stays empty with the default scheduler block and the random
 // flag that followed the magic; on any other failure it is left as Reset left
-// it. Bytes after the last chain are ignored.
-ListLoadStatus LoadList(CWallpaperList& list, std::string_view bytes);
+// it. Bytes after the last chain are ignored. The wrong magic's message names
+// `path` when given.
+ListLoadStatus LoadList(CWallpaperList& list, std::string_view bytes, std::string_view path = {});
 
 // The bytes of a list file for the list.
 std::string StoreList(const CWallpaperList& list);

@@ -187,7 +187,13 @@ private:
     void SetNumber(int index, int column, long value);
     gmem::Handle ReadWithChain(void* chain, std::size_t bytes, const std::string& path);
     void IndexRow(int index);
-    void AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes);
+    // Builds the index again when rows changed under it.
+    void FreshIndex() const;
+    // Asks memory for what looking up each path will read (InsertFiles);
+    // `hashes` gets the paths' hashes.
+    void PrefetchLookups(std::span<const std::string> paths, std::vector<std::uint64_t>& hashes) const;
+    void AppendRow(const std::string& path, const std::string& type, void* chain, std::size_t chainBytes,
+                   const std::uint64_t* hash = nullptr);
     void FreeAll();
 
     const CExtenderRegistry* registry_;

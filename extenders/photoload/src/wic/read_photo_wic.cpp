@@ -171,6 +171,7 @@ bool Decode(const std::uint8_t* data, std::size_t size, Canvas& canvas)
 gmem::Handle ReadPhotoFromMemory(const void* data, std::size_t size, const ReadRequest& request)
 {
     Canvas canvas(request);
+    canvas.SetFileBytes(size);
     gmem::Handle picture = Decode(static_cast<const std::uint8_t*>(data), size, canvas) ? canvas.Finish() : nullptr;
     if (!picture)
         SetPhotoError(canvas.Error().empty() ? "WIC: no picture came out" : canvas.Error());

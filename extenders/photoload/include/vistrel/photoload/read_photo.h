@@ -24,8 +24,18 @@
 
 namespace vistrel::photoload {
 
-// The most pixels a picture may have: 16384 x 16384, a 768 MB DIB.
+// The most pixels a picture may have: 268,435,456, as many as 16384 x 16384
+// (a 768 MB DIB). A side may be longer where the other is shorter.
 inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+
+// The memory a read may take by default, all of it counted: the file's
+// bytes, what the decoder library holds (its own buffers, float planes, a
+// whole-picture copy) and the picture made. A picture that would need more is
+// refused before anything large is allocated. The Photoload extender reads
+// another budget, in MB, from the number "MemoryLimit" of the settings key
+// kSettingsKey.
+inline constexpr std::uint64_t kDefaultMemoryBudget = std::uint64_t{1} << 30;
+inline constexpr const char* kSettingsKey = "Software\\Vistrel\\Vistrel\\Photoload";
 
 // How a read may shrink the picture (shrink-on-load, vistrel_extender.h):
 // `need` is asked with the picture's size as shown, for the least size
@@ -40,6 +50,8 @@ struct ReadRequest {
     // A lower pixel limit for callers that want one (the fuzzer, to keep
     // its runs short); never more than kMaxPixels.
     std::uint64_t maxPixels = kMaxPixels;
+    // The memory the read may take, in bytes (see kDefaultMemoryBudget).
+    std::uint64_t memoryBudget = kDefaultMemoryBudget;
 };
 
 // Reads the file at `path` (UTF-8).
