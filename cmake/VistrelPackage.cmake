@@ -42,6 +42,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The scheduler's login entry is configuration: kept as the administrator
 # changed it. (A build without the GUI has no scheduler, and no entry.)
 if(TARGET Vistrel_Scheduler)
+  # Qt finds its Wayland platform plugin at run time, so no library names
+  # it: without it (and without Xwayland) the programs cannot start on a
+  # Wayland desktop.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
   file(WRITE ${CMAKE_BINARY_DIR}/cpack/conffiles "/etc/xdg/autostart/vistrel-scheduler.desktop\n")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/cpack/conffiles)
 else()

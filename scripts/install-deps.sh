@@ -17,7 +17,7 @@ packages=(
   build-essential cmake ninja-build pkg-config python3
   libgtest-dev googletest
   libx11-dev libxrandr-dev libxext-dev libx11-6 libxrandr2 libxext6
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-wayland
   dpkg-dev file
   libjpeg62-turbo-dev libspng-dev zlib1g-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libde265-dev libjxl-dev
   libexif-dev liblcms2-dev nlohmann-json3-dev

@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QFont>
 
+#include <cstdio>
+
 namespace vistrel::scheduler {
 
 namespace {
@@ -66,7 +68,21 @@ void CSystemTray::SetIcon(int iconId)
     icon_.setIcon(StatusIcon(iconId));
     // The icon is added once it has an image to show.
     if (!hidden_ && !icon_.isVisible())
-        icon_.show();
+        ShowIcon();
+}
+
+void CSystemTray::ShowIcon()
+{
+    icon_.show();
+    // Without a notification area (no StatusNotifier host on a session bus,
+    // no system tray on the display) nothing shows the icon: said once, and
+    // the wallpapers go on changing.
+    if (!toldNoTray_ && !QSystemTrayIcon::isSystemTrayAvailable()) {
+        toldNoTray_ = true;
+        std::fputs("Vistrel_Scheduler: no notification area was found; the scheduler keeps changing wallpapers "
+                   "without an icon.\n",
+                   stderr);
+    }
 }
 
 void CSystemTray::SetTooltip(int stringId)
@@ -92,7 +108,7 @@ void CSystemTray::Show()
     hidden_ = false;
     trayOwner_ = TrayHost::XEmbedTrayOwner();
     if (currentIcon_ != 0)
-        icon_.show();
+        ShowIcon();
 }
 
 void CSystemTray::Refresh()

@@ -40,6 +40,7 @@ public:
     QSystemTrayIcon& Icon() { return icon_; }
 
 private:
+    void ShowIcon();
     void Activated(QSystemTrayIcon::ActivationReason reason);
     void BuildMenu();
 
@@ -50,6 +51,7 @@ private:
     int currentIcon_ = 0;
     int currentTooltip_ = 0;
     bool hidden_ = true;
+    bool toldNoTray_ = false;
     std::uint32_t trayOwner_ = 0;
 };
 

@@ -53,7 +53,7 @@ gui=false
 grep -qx /usr/lib/vistrel/Vistrel_Scheduler "$work/contents" && gui=true
 depends=$(field Depends)
 libraries=(libc6 libstdc++6)
-$gui && libraries+=(libqt6widgets6)
+$gui && libraries+=(libqt6widgets6 qt6-wayland)
 for library in "${libraries[@]}"; do
   [[ $depends == *"$library"* ]] || { echo "Depends lacks $library: $depends" >&2; exit 1; }
 done

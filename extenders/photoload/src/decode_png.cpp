@@ -88,17 +88,20 @@ bool DecodePngRows(const FileBytes& file, PictureSink& canvas, PngRows way)
     const int format = alpha ? SPNG_FMT_RGBA8 : SPNG_FMT_RGB8;
     const Layout layout = alpha ? Layout::kRGBA : Layout::kRGB;
     const std::size_t rowBytes = std::size_t{ihdr.width} * BytesPerPixel(layout);
-    // An interlaced picture is gathered whole before its rows go on.
+    // An interlaced picture is gathered whole before its rows go on; the
+    // rows read on two cores keep a filter type byte for every row. Both
+    // ways are counted alike, so that they refuse the same pictures.
     const bool interlaced = ihdr.interlace_method != SPNG_INTERLACE_NONE;
-    if (!canvas.Afford((interlaced ? std::uint64_t{ihdr.height} : 4) * rowBytes, ihdr.width, ihdr.height,
-                       PictureSink::Order::kTopDown))
+    const bool rowsHere = PngRowsReadHere(ihdr) && !transparentColour && !profile;
+    if (!canvas.Afford((interlaced ? std::uint64_t{ihdr.height} : 4) * rowBytes + (rowsHere ? ihdr.height : 0),
+                       ihdr.width, ihdr.height, PictureSink::Order::kTopDown))
         return false;
     if (int rc = spng_decode_image(c.ctx, nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
         return Failed(canvas, rc);
     if (!canvas.Begin(ihdr.width, ihdr.height, layout, PictureSink::Order::kTopDown))
         return false;
 
-    if (way == PngRows::kFastest && PngRowsReadHere(ihdr) && !transparentColour && !profile) {
+    if (way == PngRows::kFastest && rowsHere) {
         std::uint32_t rows = 0;
         const int rc = ReadPngRows(file, ihdr, canvas, rows);
         if (rc != SPNG_EOI && rows == 0)
