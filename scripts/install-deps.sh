@@ -30,6 +30,7 @@ if [[ "${1:-}" == "--tests" ]]; then
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
     imagemagick libvips-tools
     lintian appstream bash-completion python3-debian groff-base man-db
+    sway swaybg grim
   )
 fi
 if [[ "${1:-}" == "--windows" ]]; then
