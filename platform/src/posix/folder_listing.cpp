@@ -48,13 +48,19 @@ bool FolderListing::Read(const std::string& folder)
             if (S_ISLNK(info.st_mode))
                 type = DT_LNK;
             else
-                type = S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
+                type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_FIFO;
         }
+        // FIFOs, sockets and devices are neither pictures nor folders: a walk
+        // or the folder tree that offered one would hand it to a reader.
+        if (type != DT_REG && type != DT_DIR && type != DT_LNK)
+            continue;
         bool isLink = type == DT_LNK;
         bool isFolder = type == DT_DIR;
         if (isLink) {
             if (::fstatat(fd, name, &info, 0) != 0)
                 continue; // leads nowhere
+            if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode))
+                continue; // a link to a device or a FIFO
             isFolder = S_ISDIR(info.st_mode);
         }
         Add(name, isFolder, name[0] == '.', isLink);

@@ -64,7 +64,8 @@ struct FolderEntry {
     bool isLink = false;
 };
 
-// Every entry of a folder except "." and "..", in the order users see them
+// Every entry of a folder except "." and ".." (and, elsewhere than on
+// Windows, FIFOs, sockets, devices and links to them), in the order users see them
 // (the file system's on Windows, sorted case-insensitively elsewhere);
 // nullopt when the folder cannot be read.
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder);

@@ -6,6 +6,9 @@
 // its buffers have grown, reading a folder allocates nothing. Entry types come
 // from the folder read itself where the file system records them; an entry is
 // examined on its own only when its type is unknown or it is a symbolic link.
+// Only folders and regular files are listed (and links to them): a FIFO, a
+// socket or a device is neither a picture nor a folder, and a reader that
+// opened one would wait for ever or read without end.
 #pragma once
 
 #include <atomic>
