@@ -20,11 +20,11 @@ packages=(
   qt6-base-dev libgl-dev qt6-wayland
   dpkg-dev file
   libjpeg62-turbo-dev libspng-dev zlib1g-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libde265-dev libjxl-dev
-  libexif-dev liblcms2-dev
+  libexif-dev liblcms2-dev nlohmann-json3-dev
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(
-    xvfb xdotool trayer x11-utils xauth
+    xvfb xdotool trayer x11-utils x11-xserver-utils xauth
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 nsis
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl

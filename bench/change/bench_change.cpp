@@ -2,8 +2,9 @@
 // Where the time of one wallpaper change goes: the steps of `vistrelctl next`
 // one after the other, each timed, in a process of its own. The steps are
 // the ones the change makes, called the way it calls them (the list file,
-// the extender registry, the reader through shrink-on-load, Picshow's
-// composition, the wallpaper file, the desktop's installer, the durable save
+// the extender registry, the monitors, the reader through shrink-on-load
+// (once for all monitors), Picshow's composition for each monitor, the
+// wallpaper files, the desktop's installer, the durable save
 // of the list), so that the sum of the stages and the start and exit of the
 // process explain the whole `vistrelctl next`. Run by hand or by
 // bench/photo/stages.sh, never as a test:
@@ -13,9 +14,6 @@
 // Prints one line per stage: its name, milliseconds, and the process's peak
 // resident memory in MB once the stage is done. The list is changed (its
 // counters) and saved, as a change does.
-#include "compose.h"
-#include "viewer_block.h"
-#include "wallpaper_file.h"
 
 #include "vistrel/core/extender_calls.h"
 #include "vistrel/core/list_file.h"
@@ -25,8 +23,8 @@
 #include "vistrel/core/wallpaper_list.h"
 #include "vistrel/dib/dib.h"
 #include "vistrel/dib/expand.h"
-#include "vistrel/wallpaper/installer.h"
-#include "vistrel/wallpaper/screen.h"
+#include "vistrel/wallpaper/monitor_pictures.h"
+#include "vistrel/wallpaper/monitors.h"
 
 #include <chrono>
 #include <cstdio>
@@ -68,14 +66,6 @@ int Fail(const std::string& why)
     return 1;
 }
 
-bool IsPlain24(gmem::Handle picture)
-{
-    dib::LockedBlock block(picture);
-    dib::Layout layout;
-    return block && DescribeDIB(block.bytes(), block.size(), layout) && layout.header.biBitCount == 24 &&
-           layout.header.biCompression == dib::kRgb;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -114,62 +104,47 @@ int main(int argc, char** argv)
     if (!registry.IsReader(reader) || !registry.IsViewer(viewer))
         return Fail("the entry's reader or viewer is not installed");
     const std::string picture = list.GetText(row, kColFile);
-    // As the change reads it: the viewer answers the reader's questions
-    // about the screen itself.
-    gmem::Owner image(ReadForViewer(reader, readerBlock, viewer, viewerBlock, picture.c_str()));
+    auto compose = reinterpret_cast<VistrelComposeFn>(ext::Lookup(viewer, "compose"));
+    if (!compose)
+        return Fail("the entry's viewer does not compose per monitor");
+
+    // As the change does it: the monitors, and the desktop's installer.
+    const wallpaper::MonitorLayout layout = wallpaper::QueryMonitors();
+    wallpaper::MonitorPictureInstaller desktop;
+    std::string error;
+    if (!desktop.Prepare(error))
+        return Fail("no wallpaper backend: " + error);
+    std::vector<VistrelScreen> screens;
+    for (const wallpaper::Monitor& m : layout.monitors)
+        screens.push_back({m.area.width, m.area.height, m.workArea.right, m.workArea.bottom, layout.background});
+    Stage("screen", since);
+
+    // Read once, at the largest size any monitor needs.
+    gmem::Owner image(ReadForScreens(reader, readerBlock, viewer, viewerBlock, picture.c_str(), screens));
     if (!image)
         return Fail(picture + " cannot be read: " + (ext::GetError(reader) ? ext::GetError(reader) : ""));
     Stage("decode", since);
 
-    // What the viewer's show does, step by step.
-    wallpaper::BackendChoice choice = wallpaper::ChooseBackend();
-    std::unique_ptr<wallpaper::WallpaperInstaller> installer =
-        wallpaper::CreateInstaller(choice.backend, choice.commandTemplate);
-    if (!installer)
-        return Fail("no wallpaper backend: " + choice.error);
-    std::string error;
-    std::optional<std::string> path = picshow::WallpaperFilePath(error);
-    if (!path)
-        return Fail(error);
-    const wallpaper::ScreenGeometry geometry = wallpaper::QueryScreenGeometry();
-    Stage("screen", since);
-
-    const picshow::Screen screen{geometry.width, geometry.height, geometry.workArea.right, geometry.workArea.bottom,
-                                 geometry.background};
-    picshow::Composition composition = picshow::Compose(image.get(), picshow::ReadSettings(viewerBlock), screen);
-    if (!composition.picture)
-        return Fail(composition.error);
-    gmem::Owner made(composition.IsNew(image.get()) ? composition.picture : nullptr);
+    std::vector<gmem::Owner> made;
+    std::vector<wallpaper::MonitorPicture> pictures;
+    for (const VistrelScreen& screen : screens) {
+        std::uint32_t style = VISTREL_STYLE_CENTER;
+        gmem::Handle composed = compose(image.get(), viewerBlock, &screen, &style);
+        if (!composed)
+            return Fail(std::string("no composition: ") + (ext::GetError(viewer) ? ext::GetError(viewer) : ""));
+        if (composed != image.get())
+            made.emplace_back(composed);
+        pictures.push_back({composed, style == VISTREL_STYLE_TILE ? wallpaper::Style::Tile : wallpaper::Style::Center});
+    }
     Stage("compose", since);
 
-    {
-        const picshow::PreviousWallpaperFile previous(*path);
-        if (!picshow::WriteWallpaperFile(*path, composition.picture, error))
-            return Fail(error);
-    }
+    if (!desktop.WriteFiles(layout, pictures, error))
+        return Fail(error);
     Stage("write the wallpaper file", since);
 
-    installer->SetStyle(composition.style == picshow::Style::Center ? wallpaper::Style::Center
-                                                                    : wallpaper::Style::Tile);
-    installer->SetFile(*path);
-    gmem::Owner expanded(IsPlain24(composition.picture) ? nullptr : dib::ExpandDIBTo24(composition.picture));
-    const gmem::Handle shown = expanded ? expanded.get() : composition.picture;
-    {
-        dib::LockedBlock pixels(shown);
-        dib::Layout layout;
-        wallpaper::PictureView view;
-        if (IsPlain24(shown) && DescribeDIB(pixels.bytes(), gmem::Size(shown), layout)) {
-            view = {static_cast<int>(layout.width), static_cast<int>(layout.height), pixels.bytes() + layout.bitsOffset,
-                    layout.stride * layout.height};
-            installer->SetPicture(&view);
-        }
-        if (!installer->Apply(error))
-            return Fail("the desktop refused: " + error);
-        installer->SetPicture(nullptr);
-    }
-    // The viewer releases the picture before it returns.
-    made.reset();
-    expanded.reset();
+    if (!desktop.Hand(layout, error))
+        return Fail("the desktop refused: " + error);
+    made.clear();
     image.reset();
     Stage("install", since);
 

@@ -347,63 +347,136 @@ int CWallpaperList::PickNext()
     return -1;
 }
 
+bool CWallpaperList::FailChange(const std::string& path, std::string_view what, ExtenderHandle whoSays, Failure kind)
+{
+    const char* why = whoSays ? ext::GetError(whoSays) : nullptr;
+    changeError_ = path + " " + std::string(what) + (why && *why ? std::string(": ") + why : std::string());
+    changeFailure_ = kind;
+    return false;
+}
+
+bool CWallpaperList::FindShowable(int index, Showable& entry, std::string& why)
+{
+    entry.path = rows_[index][kColFile];
+    if (index >= static_cast<int>(chains_.size())) {
+        why = "has no reader and viewer in the list"; // a row whose chain never loaded
+        return false;
+    }
+    CParamChain chain;
+    chain.Attach(chains_[index].data, chains_[index].bytes);
+    entry.blocks = chain.GetCount();
+    if (entry.blocks >= 2) {
+        entry.readerBlock = chain.GetBlock(0);
+        entry.viewerBlock = chain.GetBlock(entry.blocks - 1);
+    }
+    chain.Detach(); // nothing was edited, so the buffer stays where it was
+    if (entry.blocks < 2 || !entry.readerBlock || !entry.viewerBlock) {
+        why = "has no reader and viewer in the list";
+        return false;
+    }
+    entry.reader = registry_->FindExtenderById(BlockId(entry.readerBlock));
+    entry.viewer = registry_->FindExtenderById(BlockId(entry.viewerBlock));
+    if (!registry_->IsReader(entry.reader)) {
+        why = "needs the reader extender " + TrimmedId(entry.readerBlock) + ", which is not installed";
+        return false;
+    }
+    if (!registry_->IsViewer(entry.viewer)) {
+        why = "needs the viewer extender " + TrimmedId(entry.viewerBlock) + ", which is not installed";
+        return false;
+    }
+    return true;
+}
+
 bool CWallpaperList::ChangeNow(int index)
 {
     changeError_.clear();
-    changeFailure_ = Failure::Entry;
+    changeFailure_ = Failure::None;
     if (!registry_ || index < 0 || index >= GetCount())
         return false;
-    const std::string path = rows_[index][kColFile];
-    auto fail = [&](std::string_view what, ExtenderHandle whoSays = nullptr) {
-        const char* why = whoSays ? ext::GetError(whoSays) : nullptr;
-        changeError_ = path + " " + std::string(what) + (why && *why ? std::string(": ") + why : std::string());
-        return false;
-    };
+    Showable entry;
+    std::string why;
+    if (!FindShowable(index, entry, why)) {
+        MarkShown(index);
+        return FailChange(rows_[index][kColFile], why);
+    }
+    // A viewer that composes per monitor gets every monitor; the others show
+    // one picture, for the primary monitor.
+    if (entry.blocks == 2 && ext::Lookup(entry.viewer, "compose"))
+        return ChangeOnMonitors(index, entry);
     const std::string shownBefore = rows_[index][kColShown];
     MarkShown(index);
-    if (index >= static_cast<int>(chains_.size()))
-        return fail("has no reader and viewer in the list"); // a row whose chain never loaded
-    AttachedChain chain(chains_[index].data, chains_[index].bytes);
-    const int count = chain->GetCount();
-    if (count < 2)
-        return fail("has no reader and viewer in the list");
-    std::uint8_t* readerBlock = chain->GetBlock(0);
-    std::uint8_t* viewerBlock = chain->GetBlock(count - 1);
-    ExtenderHandle reader = registry_->FindExtenderById(BlockId(readerBlock));
-    ExtenderHandle viewer = registry_->FindExtenderById(BlockId(viewerBlock));
-    if (!registry_->IsReader(reader))
-        return fail("needs the reader extender " + TrimmedId(readerBlock) + ", which is not installed");
-    if (!registry_->IsViewer(viewer))
-        return fail("needs the viewer extender " + TrimmedId(viewerBlock) + ", which is not installed");
+    // At the size the viewer's mode needs, where both extenders can say so.
+    gmem::Handle image = ReadEntry(entry, {});
+    if (!image)
+        return false;
+    if (entry.blocks > 2) {
+        ShowMessage("ChangeNow - (Subitems... Work in progress...", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
+        gmem::Free(image);
+        return FailChange(entry.path, "has middle extenders, which cannot be used yet");
+    }
+    if (!ext::Show(entry.viewer, image, entry.viewerBlock)) {
+        gmem::Free(image);
+        if (ext::ShowFailure(entry.viewer) == VISTREL_SHOW_FAILED_INSTALL) {
+            SetText(index, kColShown, shownBefore);
+            return FailChange(entry.path, "could not be made the wallpaper", entry.viewer, Failure::Desktop);
+        }
+        return FailChange(entry.path, "could not be shown", entry.viewer);
+    }
+    CountShow(index);
+    shownFiles_ = {entry.path};
+    return true;
+}
+
+gmem::Handle CWallpaperList::ReadEntry(const Showable& entry, std::span<const VistrelScreen> screens)
+{
     // A name that became a FIFO, a device or a folder is no picture, and
     // handing it to a reader that opens it plainly would block for ever.
-    if (std::string why = platform::WhyNotAFile(path); !why.empty())
-        return fail("could not be read: " + why);
-    // At the size the viewer's mode needs, where both extenders can say so.
-    gmem::Handle image = ReadForViewer(reader, readerBlock, viewer, viewerBlock, path.c_str());
+    if (std::string why = platform::WhyNotAFile(entry.path); !why.empty()) {
+        FailChange(entry.path, "could not be read: " + why);
+        return nullptr;
+    }
+    gmem::Handle image = screens.empty() ? ReadForViewer(entry.reader, entry.readerBlock, entry.viewer,
+                                                         entry.viewerBlock, entry.path.c_str())
+                                         : ReadForScreens(entry.reader, entry.readerBlock, entry.viewer,
+                                                          entry.viewerBlock, entry.path.c_str(), screens);
     if (!image) {
         // What is wrong with the file itself ("there is no such file", "it
         // is empty") is said in the same words whatever reader failed on it.
-        if (std::string why = platform::WhyUnreadable(path); !why.empty())
-            return fail("could not be read: " + why);
-        return fail("could not be read", reader);
+        if (std::string why = platform::WhyUnreadable(entry.path); !why.empty())
+            FailChange(entry.path, "could not be read: " + why);
+        else
+            FailChange(entry.path, "could not be read", entry.reader);
     }
-    if (count > 2) {
-        ShowMessage("ChangeNow - (Subitems... Work in progress...", VISTREL_MB_OK | VISTREL_MB_ICONEXCLAMATION);
-        gmem::Free(image);
-        return fail("has middle extenders, which cannot be used yet");
-    }
-    if (!ext::Show(viewer, image, viewerBlock)) {
-        gmem::Free(image);
-        if (ext::ShowFailure(viewer) == VISTREL_SHOW_FAILED_INSTALL) {
-            changeFailure_ = Failure::Desktop;
-            SetText(index, kColShown, shownBefore);
-            return fail("could not be made the wallpaper", viewer);
-        }
-        return fail("could not be shown", viewer);
-    }
-    CountShow(index);
+    return image;
+}
+
+bool CWallpaperList::Redraw(const std::vector<std::string>& files)
+{
+    changeError_.clear();
     changeFailure_ = Failure::None;
+    std::vector<int> rows;
+    for (const std::string& file : files)
+        for (int row = 0; row < GetCount(); ++row)
+            if (rows_[row][kColFile] == file) {
+                rows.push_back(row);
+                break;
+            }
+    if (!registry_ || rows.empty())
+        return false;
+    Showable entry;
+    std::string why;
+    if (!FindShowable(rows.front(), entry, why))
+        return FailChange(rows_[rows.front()][kColFile], why);
+    if (entry.blocks == 2 && ext::Lookup(entry.viewer, "compose"))
+        return ChangeOnMonitors(rows.front(), entry, &rows);
+    // A viewer that shows one picture: shown again as it is.
+    gmem::Handle image = ReadEntry(entry, {});
+    if (!image)
+        return false;
+    if (entry.blocks > 2 || !ext::Show(entry.viewer, image, entry.viewerBlock)) {
+        gmem::Free(image);
+        return FailChange(entry.path, "could not be shown", entry.viewer);
+    }
     return true;
 }
 

@@ -53,6 +53,10 @@ inline constexpr int kEditCheckInterval = 1016;
 inline constexpr int kEditSaveInterval = 1017;
 inline constexpr int kSpinCheckInterval = 1018;
 inline constexpr int kSpinSaveInterval = 1019;
+inline constexpr int kGroupMonitors = 1021; // Scheduler Options: what the monitors show
+inline constexpr int kRadioMonitorsSame = 1022;
+inline constexpr int kRadioMonitorsEach = 1023;
+inline constexpr int kRadioMonitorsSpan = 1024;
 
 // Panes of the splitters and the bars of the frame.
 inline constexpr int kPaneTree = 59648;    // upper left

@@ -95,6 +95,10 @@ inline constexpr std::string_view kMinutes = "mins";
 inline constexpr std::string_view kActive = "Active";
 inline constexpr std::string_view kSchedulerGroup = "Scheduler";
 inline constexpr std::string_view kSchedulerNote = "Update to Scheduler state will be effective in few minutes...";
+inline constexpr std::string_view kMonitorsGroup = "Monitors";
+inline constexpr std::string_view kMonitorsSame = "The same picture, fitted to each monitor";
+inline constexpr std::string_view kMonitorsEach = "A picture of its own on each monitor";
+inline constexpr std::string_view kMonitorsSpan = "One picture across all monitors";
 
 // Dialog 134.
 inline constexpr std::string_view kSetPriorityTitle = "Set Priority";

@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace vistrel::manager {
@@ -52,9 +53,24 @@ CSchedulerOptionsDlg::CSchedulerOptionsDlg(QWidget* parent) : QDialog(parent)
     note->setWordWrap(true);
     groupLayout->addWidget(note);
 
+    // Where several monitors are: the entry fitted to each, an entry for each,
+    // or one picture across them all.
+    auto* monitorGroup = new QGroupBox(Q(texts::kMonitorsGroup), this);
+    monitorGroup->setObjectName(QString::number(ids::kGroupMonitors));
+    auto* monitorsLayout = new QVBoxLayout(monitorGroup);
+    const std::array<std::pair<int, std::string_view>, 3> choices{{{ids::kRadioMonitorsSame, texts::kMonitorsSame},
+                                                                   {ids::kRadioMonitorsEach, texts::kMonitorsEach},
+                                                                   {ids::kRadioMonitorsSpan, texts::kMonitorsSpan}}};
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        monitors_[i] = new QRadioButton(Q(choices[i].second), monitorGroup);
+        monitors_[i]->setObjectName(QString::number(choices[i].first));
+        monitorsLayout->addWidget(monitors_[i]);
+    }
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(group);
+    layout->addWidget(monitorGroup);
     layout->addWidget(OkCancel(this));
     gui::MakeFixedSizeDialog(this);
 }
@@ -64,6 +80,7 @@ int CSchedulerOptionsDlg::exec()
     check_->setText(QString::number(checkMinutes));
     save_->setText(QString::number(saveMinutes));
     active_->setChecked(active != 0);
+    monitors_[static_cast<std::size_t>(monitors)]->setChecked(true);
     return QDialog::exec();
 }
 
@@ -78,6 +95,9 @@ void CSchedulerOptionsDlg::accept()
     checkMinutes = static_cast<std::uint32_t>(*check);
     saveMinutes = static_cast<std::uint32_t>(*save);
     active = active_->isChecked() ? 1 : 0;
+    for (std::size_t i = 0; i < monitors_.size(); ++i)
+        if (monitors_[i]->isChecked())
+            monitors = static_cast<wallpaper::MonitorChoice>(i);
     QDialog::accept();
 }
 
@@ -95,7 +115,11 @@ void RunSchedulerOptions(QWidget* parent)
         dialog.saveMinutes = 60;
         dialog.active = 1;
     }
+    const wallpaper::MonitorChoice stored = wallpaper::ReadMonitorChoice();
+    dialog.monitors = stored;
     dialog.exec();
+    if (dialog.monitors != stored)
+        wallpaper::WriteMonitorChoice(dialog.monitors);
     key.WriteNumber("ChkNewFileInterval", dialog.checkMinutes);
     key.WriteNumber("SaveFileInterval", dialog.saveMinutes);
     key.WriteNumber("Active", dialog.active);

@@ -41,6 +41,7 @@ SchedulerWindow::SchedulerWindow(const CExtenderRegistry& registry, const std::s
     connect(&checkTimer_, &QTimer::timeout, this, [this] { RunCommand(ids::kCmdCheckList); });
     connect(&saveTimer_, &QTimer::timeout, this, [this] { RunCommand(ids::kCmdSaveList); });
     connect(&pollTimer_, &QTimer::timeout, this, [this] { Poll(); });
+    WatchScreens();
 
     // The tray icon comes up with the first status; then the picture shows
     // for its while, the window hides, and only then is the list loaded.
@@ -48,6 +49,23 @@ SchedulerWindow::SchedulerWindow(const CExtenderRegistry& registry, const std::s
 }
 
 SchedulerWindow::~SchedulerWindow() = default;
+
+void SchedulerWindow::WatchScreens()
+{
+    // A monitor added, removed, moved or resized: the pictures are composed
+    // again for the new layout.
+    auto watch = [this](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, [this] { MonitorsChanged(); });
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* screen) {
+        watch(screen);
+        MonitorsChanged();
+    });
+    connect(qApp, &QGuiApplication::screenRemoved, this, [this] { MonitorsChanged(); });
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this] { MonitorsChanged(); });
+}
 
 void SchedulerWindow::BuildWidgets()
 {

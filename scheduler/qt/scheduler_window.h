@@ -36,6 +36,7 @@ private:
     void Wait(std::chrono::milliseconds duration) override;
 
     void BuildWidgets();
+    void WatchScreens();
 
     CSystemTray tray_;
     QTimer checkTimer_; // 1004

@@ -11,6 +11,7 @@
 #include "dialogs/scheduler_options_dialog.h"
 #include "dialogs/set_priority_dialog.h"
 #include "vistrel/core/registry_key.h"
+#include "vistrel/wallpaper/monitors.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTest>
 
 using namespace vistrel;
@@ -125,6 +127,38 @@ TEST_F(DialogsTest, SchedulerOptionsCancelWritesWhatItWasOpenedWith)
     RunSchedulerOptions(&Frame());
     EXPECT_EQ(save, "0") << "a missing value shows as 0";
     EXPECT_EQ(ReadStored(), (Stored{5, 0, 1}));
+}
+
+TEST_F(DialogsTest, SchedulerOptionsChoosesWhatTheMonitorsShow)
+{
+    // Nothing stored: "same". OK with "span" writes it; Cancel writes nothing.
+    QStringList texts;
+    WhenModal([&](QWidget* dialog) {
+        auto* group = dialog->findChild<QWidget*>("1021");
+        ASSERT_TRUE(group);
+        for (const char* id : {"1022", "1023", "1024"}) {
+            auto* radio = group->findChild<QRadioButton*>(id);
+            ASSERT_TRUE(radio) << id;
+            texts << radio->text() + (radio->isChecked() ? " *" : "");
+        }
+        group->findChild<QRadioButton*>("1024")->click();
+        dialog->findChild<QAbstractButton*>("1")->click();
+    });
+    RunSchedulerOptions(&Frame());
+    EXPECT_EQ(texts, (QStringList{"The same picture, fitted to each monitor *", "A picture of its own on each monitor",
+                                  "One picture across all monitors"}));
+    EXPECT_EQ(wallpaper::ReadMonitorChoice(), wallpaper::MonitorChoice::Span);
+    EXPECT_EQ(ReadStored(), (Stored{2, 60, 1})) << "the other values as they were";
+
+    bool spanChecked = false;
+    WhenModal([&](QWidget* dialog) {
+        spanChecked = dialog->findChild<QRadioButton*>("1024")->isChecked();
+        dialog->findChild<QRadioButton*>("1023")->click();
+        dialog->findChild<QAbstractButton*>("2")->click();
+    });
+    RunSchedulerOptions(&Frame());
+    EXPECT_TRUE(spanChecked);
+    EXPECT_EQ(wallpaper::ReadMonitorChoice(), wallpaper::MonitorChoice::Span) << "Cancel changes nothing";
 }
 
 TEST(IntegerField, ArrowsStepTheIntegerAndParsingTakesBlanksAndSignsOnly)

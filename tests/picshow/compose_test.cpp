@@ -5,7 +5,7 @@
 #include "compose.h"
 #include "fit_size.h"
 #include "picture.h"
-#include "wallpaper_file.h"
+#include "vistrel/wallpaper/wallpaper_file.h"
 
 #include "vistrel/dib/dib.h"
 
@@ -260,7 +260,7 @@ TEST(Compose, BrokenOrRunLengthImagesYieldNoPicture)
 TEST(WallpaperFile, HoldsTheBlockBehindAFileHeader)
 {
     gmem::Owner image(test::MakeDIB8(3, 1, {0x010203}, {0, 0, 0}));
-    std::string bytes = BitmapFileBytes(image.get());
+    std::string bytes = vistrel::wallpaper::BitmapFileBytes(image.get());
     ASSERT_EQ(bytes.size(), 14 + gmem::Size(image.get()));
     EXPECT_EQ(bytes.substr(0, 2), "BM");
     EXPECT_EQ(static_cast<unsigned char>(bytes[10]) | static_cast<unsigned char>(bytes[11]) << 8, 1078);

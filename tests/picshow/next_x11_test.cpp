@@ -237,3 +237,33 @@ TEST_F(NextOnX11, ProportionedFitScalesToTheScreen)
 }
 
 } // namespace
+
+namespace {
+
+// One monitor: "same", "each" and "span" are one, and give the picture a
+// composition for the screen always gave, byte for byte.
+TEST_F(NextOnX11, OneMonitorGivesTheSameBytesWhateverTheChoice)
+{
+    const pt::Picture wide = pt::Patterned(1500, 1000, 5);
+    const std::string picture = File("w.bmp", pt::Bitmap24(wide));
+    const std::string composed = work_.File("composed.bmp");
+    std::string output;
+    ASSERT_EQ(platform::RunProgram((BinDir() / "vistrelctl").string(),
+                                   {"compose", picture, "-o", composed, "--mode", "proportioned", "--screen",
+                                    "1024x768", "--background", "123456"},
+                                   &output),
+              0)
+        << output;
+    const std::string expected = ReadFile(composed);
+    const std::string list = MakeList({picture}, 3);
+    for (const char* choice : {"same", "each", "span"}) {
+        platform::settings::SetLocation((user_.Path() / "config" / "Vistrel" / "Vistrel.ini").string());
+        ASSERT_TRUE(platform::settings::WriteText(wallpaper::kWallpaperKey, "Monitors", choice));
+        platform::settings::SetLocation("");
+        ASSERT_NO_FATAL_FAILURE(Next(list, Centred(*pt::ParseBitmap24(expected)))) << choice;
+        EXPECT_EQ(ReadFile(user_.Path() / "data" / "Vistrel" / "VistrelImage.bmp"), expected) << choice;
+        EXPECT_FALSE(fs::exists(user_.Path() / "data" / "Vistrel" / "VistrelImage2.bmp")) << choice;
+    }
+}
+
+} // namespace

@@ -7,6 +7,9 @@
 #include "vistrel/platform/files.h"
 #include "vistrel/platform/paths.h"
 #include "vistrel/platform/process.h"
+#include "vistrel/platform/settings_store.h"
+
+#include "environment.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -320,4 +323,26 @@ TEST(VistrelctlProgram, RunsFromTheBuildTreeWithItsOwnExtenders)
     WriteFile(list, "\x05hello");
     EXPECT_EQ(platform::RunProgram(program.string(), {"show", list}), 3);
     EXPECT_EQ(platform::RunProgram(program.string(), {}), 2);
+}
+
+TEST_F(Vistrelctl, MonitorsWithNothingToAskAndFromTheSettings)
+{
+#ifndef _WIN32
+    ScopedEnvironment display("DISPLAY", std::nullopt);
+    ScopedEnvironment desktop("XDG_CURRENT_DESKTOP", std::nullopt);
+    ScopedEnvironment sway("SWAYSOCK", std::nullopt);
+    ASSERT_EQ(Run({"monitors"}), vistrelctl::kSuccess);
+    EXPECT_EQ(out.str(), "screen 1 1920x1080+0+0 primary work 1920x1080+0+0\n");
+#endif
+    ASSERT_TRUE(platform::settings::CreateKey("Software\\Vistrel\\Vistrel\\Screen"));
+    ASSERT_TRUE(platform::settings::WriteNumber("Software\\Vistrel\\Vistrel\\Screen", "WorkWidth", 1000));
+    ASSERT_TRUE(platform::settings::WriteNumber("Software\\Vistrel\\Vistrel\\Screen", "WorkHeight", 700));
+    ASSERT_TRUE(platform::settings::CreateKey("Software\\Vistrel\\Vistrel\\Wallpaper"));
+    ASSERT_TRUE(platform::settings::WriteText("Software\\Vistrel\\Vistrel\\Wallpaper", "Monitors", "span"));
+    ASSERT_EQ(Run({"monitors", "--json"}), vistrelctl::kSuccess);
+    EXPECT_NE(out.str().find("\"choice\": \"span\""), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\"primary\": true, \"workarea\": {\"x\": 0, \"y\": 0, \"width\": 1000, \"height\": 700}"),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(Run({"monitors", "extra"}), vistrelctl::kUsage);
 }

@@ -372,3 +372,141 @@ TEST(FreshCopy, NamesNeverRepeatAndOnlyCopiesAreRemoved)
 
 } // namespace
 } // namespace vistrel::wallpaper
+
+namespace vistrel::wallpaper {
+namespace {
+
+// Two monitors: "HDMI-1" (8 x 6, primary) and "eDP-1" (4 x 4) right of it,
+// each with its own picture beside the wallpaper file.
+class MonitorDesktopsTest : public DesktopToolsTest {
+protected:
+    void SetUp() override
+    {
+        DesktopToolsTest::SetUp();
+        test::WriteFile(second_, test::MakeBitmap24(4, 4, Other));
+        layout_.monitors = {{"HDMI-1", {0, 0, 8, 6}, {0, 0, 8, 6}, true}, {"eDP-1", {8, 0, 4, 4}, {0, 0, 4, 4}, false}};
+        layout_.background = 0x102030;
+        std::string error;
+        for (const fs::path& file : {wallpaper_, second_}) {
+            std::string bytes = test::ReadFile(file);
+            pictures_.push_back(*ParseBitmap(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), error));
+        }
+        wallpapers_ = {{{0, 0, 8, 6}, "HDMI-1", wallpaper_.string(), Style::Center, pictures_[0].View()},
+                       {{8, 0, 4, 4}, "eDP-1", second_.string(), Style::Tile, pictures_[1].View()}};
+    }
+
+    static std::uint32_t Other(int x, int y) { return 0x800000u | static_cast<std::uint32_t>(x * 16 + y); }
+
+    bool ApplyMonitors(Backend backend, std::string& error)
+    {
+        std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(backend);
+        return installer && installer->ApplyMonitors(layout_, wallpapers_, error);
+    }
+
+    // The fresh copy of `file` ("<stem>-N.bmp") in the folder.
+    std::string CopyOf(const fs::path& file) const
+    {
+        const std::string prefix = file.stem().string() + "-";
+        for (const std::string& name : FilesInWallpaperFolder())
+            if (name.rfind(prefix, 0) == 0)
+                return (file.parent_path() / name).string();
+        return {};
+    }
+
+    fs::path second_ = wallpaper_.parent_path() / "VistrelImage2.bmp";
+    test::ScopedEnvironment data_{"XDG_DATA_HOME", (folder_.path() / "app data").string()};
+    MonitorLayout layout_;
+    std::vector<Picture> pictures_;
+    std::vector<MonitorWallpaper> wallpapers_;
+};
+
+TEST_F(MonitorDesktopsTest, GnomeShowsTheLayoutsPictureSpanned)
+{
+    Provide({"gsettings"});
+    std::string error;
+    ASSERT_TRUE(ApplyMonitors(Backend::Gnome, error)) << error;
+    const fs::path whole = wallpaper_.parent_path() / "VistrelImageAll.bmp";
+    const std::string copy = CopyOf(whole);
+    ASSERT_FALSE(copy.empty());
+    const std::string schema = "org.gnome.desktop.background";
+    EXPECT_EQ(Calls(), (std::vector<Call>{
+                           {"gsettings", "set", schema, "picture-options", "'spanned'"},
+                           {"gsettings", "set", schema, "picture-uri", "'" + Url(copy) + "'"},
+                           {"gsettings", "set", schema, "picture-uri-dark", "'" + Url(copy) + "'"},
+                       }));
+    // 12 x 6: the 4 x 4 pattern centred on the left monitor, the other tiled
+    // on the right one, the background below it.
+    std::string bytes = test::ReadFile(whole);
+    std::optional<Picture> layout =
+        ParseBitmap(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), error);
+    ASSERT_TRUE(layout) << error;
+    ASSERT_EQ(layout->width, 12);
+    ASSERT_EQ(layout->height, 6);
+    const PictureView view = layout->View();
+    EXPECT_EQ(view.Pixel(0, 0), 0x102030u);
+    EXPECT_EQ(view.Pixel(2, 1), test::Pattern(0, 0));
+    EXPECT_EQ(view.Pixel(5, 4), test::Pattern(3, 3));
+    EXPECT_EQ(view.Pixel(9, 2), Other(1, 2));
+    EXPECT_EQ(view.Pixel(11, 3), Other(3, 3));
+    EXPECT_EQ(view.Pixel(10, 5), 0x102030u);
+}
+
+TEST_F(MonitorDesktopsTest, XfceKdeAndSwayGiveEachMonitorItsOwn)
+{
+    Provide({"xfconf-query", "qdbus", "swaymsg"});
+    std::string error;
+    ASSERT_TRUE(ApplyMonitors(Backend::Xfce, error)) << error;
+    const std::string first = CopyOf(wallpaper_), second = CopyOf(second_);
+    ASSERT_FALSE(first.empty() || second.empty());
+    std::vector<Call> calls = Calls();
+    ASSERT_EQ(calls.size(), 7u);
+    EXPECT_EQ(calls[2],
+              (Call{"xfconf-query", "-c", "xfce4-desktop", "-p",
+                    "/backdrop/screen0/monitorHDMI-1/workspace0/last-image", "-n", "-t", "string", "-s", first}));
+    EXPECT_EQ(calls[1].back(), "1") << "centred";
+    EXPECT_EQ(calls[4].back(), first) << "every workspace of the monitor";
+    EXPECT_EQ(calls[6],
+              (Call{"xfconf-query", "-c", "xfce4-desktop", "-p", "/backdrop/screen0/monitoreDP-1/workspace0/last-image",
+                    "-n", "-t", "string", "-s", second}));
+    EXPECT_EQ(calls[5].back(), "2") << "tiled";
+
+    fs::remove(log_);
+    ASSERT_TRUE(ApplyMonitors(Backend::Kde, error)) << error;
+    EXPECT_FALSE(fs::exists(first)) << "the copies shown before are removed";
+    calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    const std::string& script = calls[0].back();
+    EXPECT_NE(script.find("[0, 0, 8, 6, \"" + Url(CopyOf(wallpaper_)) + "\", 6]"), std::string::npos) << script;
+    EXPECT_NE(script.find("[8, 0, 4, 4, \"" + Url(CopyOf(second_)) + "\", 3]"), std::string::npos) << script;
+    EXPECT_NE(script.find("screenGeometry(d.screen)"), std::string::npos) << script;
+
+    fs::remove(log_);
+    test::TempFolder runtime;
+    test::ScopedEnvironment runtimeDir("XDG_RUNTIME_DIR", runtime.path().string());
+    ASSERT_TRUE(ApplyMonitors(Backend::Sway, error)) << error;
+    const fs::path link1 = runtime.path() / "vistrel-wallpaper.bmp", link2 = runtime.path() / "vistrel-wallpaper2.bmp";
+    EXPECT_EQ(Calls(), (std::vector<Call>{{"swaymsg", "output", "HDMI-1", "bg", link1.string(), "center"},
+                                          {"swaymsg", "output", "eDP-1", "bg", link2.string(), "tile"}}));
+    EXPECT_EQ(fs::read_symlink(link1), wallpaper_);
+    EXPECT_EQ(fs::read_symlink(link2), second_);
+
+    // A refusal keeps the copies the desktop shows.
+    fs::remove(log_);
+    const std::string shown = CopyOf(wallpaper_);
+    test::ScopedEnvironment fail("VISTREL_FAKE_FAIL", "qdbus");
+    EXPECT_FALSE(ApplyMonitors(Backend::Kde, error));
+    EXPECT_EQ(CopyOf(wallpaper_), shown);
+}
+
+TEST_F(MonitorDesktopsTest, TheCommandGetsTheLayoutsPicture)
+{
+    Provide({"setter"});
+    std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(Backend::Command, "setter %f %s");
+    std::string error;
+    ASSERT_TRUE(installer->ApplyMonitors(layout_, wallpapers_, error)) << error;
+    EXPECT_EQ(Calls(),
+              (std::vector<Call>{{"setter", (wallpaper_.parent_path() / "VistrelImageAll.bmp").string(), "tile"}}));
+}
+
+} // namespace
+} // namespace vistrel::wallpaper

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Picshow, the viewer extender: composes each image for the screen in one of
 // five modes, writes it as the wallpaper file and hands it to the desktop.
+#include "compose.h"
 #include "free_pos_dialog.h"
 #include "icons.h"
 #include "show.h"
 #include "viewer_block.h"
 
 #include "vistrel/platform/global_memory.h"
+#include "vistrel/wallpaper/screen.h"
 #include "vistrel_extender.h"
 
 #include <string>
@@ -55,6 +57,36 @@ VISTREL_OPERATION(int, show)(VistrelGlobal image, void* block)
 {
     g_lastError = {};
     return picshow::ShowImage(image, static_cast<const std::uint8_t*>(block), g_sink, g_lastError) ? 1 : 0;
+}
+
+// One monitor's picture, composed without installing it: the host installs
+// the pictures of all monitors at once.
+VISTREL_OPERATION(VistrelGlobal, compose)
+(VistrelGlobal image, void* block, const VistrelScreen* screen, std::uint32_t* style)
+{
+    g_lastError = {};
+    auto* bytes = static_cast<const std::uint8_t*>(block);
+    if (!image || !picshow::IsViewerBlock(bytes)) {
+        g_lastError = {VISTREL_SHOW_FAILED_PICTURE, image ? "No viewer block" : "No image"};
+        return nullptr;
+    }
+    picshow::Screen target;
+    if (screen) {
+        target = {screen->width, screen->height, screen->workRight, screen->workBottom, screen->background & 0xFFFFFFu};
+    } else {
+        vistrel::wallpaper::ScreenGeometry g = vistrel::wallpaper::QueryScreenGeometry();
+        target = {g.width, g.height, g.workArea.right, g.workArea.bottom, g.background};
+    }
+    vistrel::dib::ScaleHooks hooks;
+    hooks.message = g_sink;
+    picshow::Composition composition = picshow::Compose(image, picshow::ReadSettings(bytes), target, hooks);
+    if (!composition.picture) {
+        g_lastError = {VISTREL_SHOW_FAILED_PICTURE, composition.error};
+        return nullptr;
+    }
+    if (style)
+        *style = composition.style == picshow::Style::Tile ? VISTREL_STYLE_TILE : VISTREL_STYLE_CENTER;
+    return composition.picture;
 }
 
 VISTREL_OPERATION(const char*, MenuDefinition)(void) { return picshow::kMenuDefinition; }

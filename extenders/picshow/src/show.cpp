@@ -3,12 +3,12 @@
 
 #include "compose.h"
 #include "viewer_block.h"
-#include "wallpaper_file.h"
 
 #include "vistrel/dib/dib.h"
 #include "vistrel/dib/expand.h"
 #include "vistrel/wallpaper/installer.h"
 #include "vistrel/wallpaper/screen.h"
+#include "vistrel/wallpaper/wallpaper_file.h"
 
 namespace picshow {
 
@@ -50,7 +50,7 @@ bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn s
         return false;
     }
 
-    std::optional<std::string> path = WallpaperFilePath(error);
+    std::optional<std::string> path = wallpaper::WallpaperFilePath(error);
     if (!path)
         return false;
 
@@ -67,8 +67,8 @@ bool ShowImage(gmem::Handle image, const std::uint8_t* block, VistrelMessageFn s
     }
     gmem::Owner made(composition.IsNew(image) ? composition.picture : nullptr);
 
-    const PreviousWallpaperFile previous(*path);
-    if (!WriteWallpaperFile(*path, composition.picture, error))
+    const wallpaper::PreviousWallpaperFile previous(*path);
+    if (!wallpaper::WriteWallpaperFile(*path, composition.picture, error))
         return false;
 
     installer->SetStyle(composition.style == Style::Center ? wallpaper::Style::Center : wallpaper::Style::Tile);

@@ -219,6 +219,47 @@ typedef void (*VistrelNeededSizeFn)(void* block, const VistrelScreen* screen, ui
 typedef void (*VistrelNeedFn)(void* context, uint32_t pictureWidth, uint32_t pictureHeight, VistrelNeed* need);
 typedef VistrelGlobal (*VistrelReadAtLeastFn)(const char* path, void* block, VistrelNeedFn need, void* context);
 
+/*
+ * Viewer, optional: composing per monitor.
+ *
+ * A desktop of several monitors of different sizes needs a picture composed
+ * for each of them: a picture fitted to a 1920 x 1080 monitor is cut or lost
+ * in a black field on a 1280 x 720 one. A viewer that exports compose lets
+ * the host do that: the host reads the picture once (at the largest size any
+ * monitor needs, when the viewer also has NeededSize: it asks NeededSize with
+ * each monitor's screen), has the viewer compose it for each monitor, then
+ * writes the wallpaper files and hands them to the desktop itself, each
+ * monitor its own picture. For a picture spanned across all monitors the host
+ * composes once, for the rectangle that holds them all, and each monitor
+ * shows its part. With one monitor the host composes for it and installs the
+ * picture exactly as show would.
+ *
+ * Viewer: compose(image, block, screen, style)
+ *   Composes `image` by the block's settings for `screen`: a monitor's size,
+ *   its work area (the Free Pos canvas covers the work area's right x bottom
+ *   pixels, and free positions are relative to the monitor's top-left corner)
+ *   and the colour that lies around the picture. Null `screen`: the primary
+ *   monitor. Returns the picture as a movable DIB the caller owns, or `image`
+ *   itself when the mode shows it unchanged (the caller tells the two apart by
+ *   the handle); null on failure, with the reason from getError. The image
+ *   stays the caller's and unchanged in every case, so the host may compose it
+ *   again for the next monitor. `*style` (when `style` is not null) receives
+ *   how the monitor shows the picture: VISTREL_STYLE_CENTER, in the middle on
+ *   the background colour, or VISTREL_STYLE_TILE, repeated from the monitor's
+ *   top-left corner.
+ *
+ * A viewer without compose is shown through show, as always: it composes for
+ * the primary monitor and installs that one picture, which the desktop shows
+ * in the middle of every monitor. The host offers the per-monitor choices
+ * (each monitor a picture of its own, one picture across all) only with
+ * viewers that compose.
+ */
+#define VISTREL_STYLE_CENTER 0u
+#define VISTREL_STYLE_TILE 1u
+
+typedef VistrelGlobal (*VistrelComposeFn)(VistrelGlobal image, void* block, const VistrelScreen* screen,
+                                          uint32_t* style);
+
 /* Scheduler extenders: */
 typedef int (*VistrelDaemonFunctionFn)(void* block);
 typedef void* (*VistrelSetupFn)(void* block);

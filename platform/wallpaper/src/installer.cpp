@@ -2,6 +2,9 @@
 #include "vistrel/wallpaper/installer.h"
 
 #include "backends.h"
+#include "draw.h"
+
+#include "vistrel/wallpaper/wallpaper_file.h"
 
 #include <filesystem>
 
@@ -37,25 +40,55 @@ bool WallpaperInstaller::FileReady(std::string& error) const
     return true;
 }
 
+bool WallpaperInstaller::ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
+                                       std::string& error)
+{
+    if (wallpapers.empty()) {
+        error = "No wallpaper for the monitors";
+        return false;
+    }
+    if (layout.monitors.size() == 1 && wallpapers.size() == 1) {
+        SetStyle(wallpapers.front().style);
+        SetFile(wallpapers.front().file);
+        SetPicture(&wallpapers.front().pixels);
+        bool applied = Apply(error);
+        SetPicture(nullptr);
+        return applied;
+    }
+    std::optional<Picture> whole = detail::AssembleLayout(layout, wallpapers, error);
+    if (!whole)
+        return false;
+    std::optional<std::string> folder = WallpaperFolderPath(error);
+    if (!folder)
+        return false;
+    const std::string file = *folder + kLayoutFile;
+    const PictureView pixels = whole->View();
+    return WritePictureFile(file, pixels, error) && ApplyLayoutPicture(layout, file, pixels, error);
+}
+
+bool WallpaperInstaller::ApplyLayoutPicture(const MonitorLayout&, const std::string& file, const PictureView& pixels,
+                                            std::string& error)
+{
+    SetStyle(Style::Tile);
+    SetFile(file);
+    SetPicture(&pixels);
+    bool applied = Apply(error);
+    SetPicture(nullptr);
+    return applied;
+}
+
 std::unique_ptr<WallpaperInstaller> CreateInstaller(Backend backend, const std::string& commandTemplate)
 {
     switch (backend) {
-    case Backend::None:
-        return nullptr;
-    case Backend::Command:
-        return detail::MakeCommandInstaller(commandTemplate);
+    case Backend::None: return nullptr;
+    case Backend::Command: return detail::MakeCommandInstaller(commandTemplate);
 #ifdef _WIN32
-    case Backend::Windows:
-        return detail::MakeWindowsInstaller();
-    default:
-        return nullptr;
+    case Backend::Windows: return detail::MakeWindowsInstaller();
+    default: return nullptr;
 #else
-    case Backend::Windows:
-        return nullptr;
-    case Backend::X11:
-        return detail::MakeX11Installer();
-    default:
-        return detail::MakeDesktopInstaller(backend);
+    case Backend::Windows: return nullptr;
+    case Backend::X11: return detail::MakeX11Installer();
+    default: return detail::MakeDesktopInstaller(backend);
 #endif
     }
     return nullptr;
@@ -70,8 +103,8 @@ bool InstallWallpaper(const std::string& file, Style style, std::string& error)
     }
     std::unique_ptr<WallpaperInstaller> installer = CreateInstaller(choice.backend, choice.commandTemplate);
     if (!installer) {
-        error = "The wallpaper backend \"" + std::string(BackendName(choice.backend)) +
-                "\" is not available in this build";
+        error =
+            "The wallpaper backend \"" + std::string(BackendName(choice.backend)) + "\" is not available in this build";
         return false;
     }
     if (!installer->SetStyle(style) || !installer->SetFile(file)) {
@@ -83,10 +116,7 @@ bool InstallWallpaper(const std::string& file, Style style, std::string& error)
 
 namespace detail {
 
-const char* StyleWord(Style style)
-{
-    return style == Style::Tile ? "tile" : "center";
-}
+const char* StyleWord(Style style) { return style == Style::Tile ? "tile" : "center"; }
 
 } // namespace detail
 

@@ -23,7 +23,8 @@ bool SwayTakesAsItIs(const std::string& path)
     return true;
 }
 
-std::optional<std::string> PathForSway(const std::string& path, const std::string& linkFolder, std::string& error)
+std::optional<std::string> PathForSway(const std::string& path, const std::string& linkFolder, std::string& error,
+                                       const std::string& linkName)
 {
     if (SwayTakesAsItIs(path))
         return path;
@@ -36,7 +37,7 @@ std::optional<std::string> PathForSway(const std::string& path, const std::strin
         return std::nullopt;
     }
     // A new link moved over the old one: swaybg never finds the name missing.
-    const std::string link = linkFolder + "/vistrel-wallpaper.bmp";
+    const std::string link = linkFolder + "/" + linkName;
     const std::string fresh = link + ".new";
     fs::remove(fresh, ec);
     fs::create_symlink(path, fresh, ec);

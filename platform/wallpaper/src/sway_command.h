@@ -19,8 +19,10 @@ bool SwayTakesAsItIs(const std::string& path);
 
 // `path` itself when sway takes it as it is; otherwise a symbolic link to it
 // of a name sway takes, in `linkFolder` (the session's private runtime
-// folder), made afresh. Nullopt with `error` when there is no such folder.
-std::optional<std::string> PathForSway(const std::string& path, const std::string& linkFolder, std::string& error);
+// folder), made afresh under `linkName` (one per monitor's picture). Nullopt
+// with `error` when there is no such folder.
+std::optional<std::string> PathForSway(const std::string& path, const std::string& linkFolder, std::string& error,
+                                       const std::string& linkName = "vistrel-wallpaper.bmp");
 
 // Nullopt when every command of swaymsg's JSON reply succeeded; otherwise the
 // first failed command's "error" text (or "no reason given").

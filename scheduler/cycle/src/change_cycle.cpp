@@ -230,6 +230,8 @@ bool SchedulerCycle::TryChange(int index)
 {
     host_.ShowStatus(ids::kIconChanging, ids::kStrChanging);
     bool changed = list_.ChangeNow(index);
+    if (changed)
+        shownFiles_ = list_.LastShownFiles();
     RefreshActive(true);
     return changed;
 }
@@ -306,6 +308,15 @@ void SchedulerCycle::OpenListManager()
         return;
     Save();
     host_.StartProgram(ListManagerPath(options_.programDirectory));
+}
+
+void SchedulerCycle::Redraw()
+{
+    Running running(busy_);
+    if (!running.Entered() || shownFiles_.empty())
+        return;
+    // A desktop that refuses now is told at the next change.
+    list_.Redraw(shownFiles_);
 }
 
 void SchedulerCycle::Close() { SaveList(); }

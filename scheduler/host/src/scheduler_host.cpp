@@ -76,8 +76,27 @@ void SchedulerHost::RunCommand(int id)
     case ids::kCmdToggleActive: cycle_.ToggleActive(); break;
     case ids::kCmdOpenManager: cycle_.OpenListManager(); break;
     case ids::kCmdChangeNow: cycle_.ChangeNowCommand(); break;
+    case ids::kCmdRedraw:
+        // Only the last of several changes in a row redraws.
+        if (redrawsPending_ > 0 && --redrawsPending_ > 0)
+            break;
+        if (cycle_.Busy()) {
+            ++redrawsPending_;
+            RunLater(kCloseRetry, ids::kCmdRedraw);
+            break;
+        }
+        cycle_.Redraw();
+        break;
     default: break;
     }
+}
+
+void SchedulerHost::MonitorsChanged()
+{
+    if (closing_)
+        return;
+    ++redrawsPending_;
+    RunLater(kRedrawDelay, ids::kCmdRedraw);
 }
 
 void SchedulerHost::Poll()

@@ -35,6 +35,7 @@ std::string Usage()
            "                                    --tiles 2-20 tiles, otherwise the rectangle, default 0,0,640,480)\n"
            "  scale IN.bmp OUT.bmp W H [--nearest]\n"
            "                                    resample IN to W x H (area averaging unless --nearest)\n"
+           "  monitors [--json]                 print the monitors: name, WIDTHxHEIGHT+X+Y, primary, work area\n"
            "\n"
            "Rows are numbered from 1, as `show` prints them.\n"
            "Exit status: 0 success, 1 failure, 2 usage error, 3 damaged or unreadable list.\n";
@@ -71,6 +72,8 @@ int Run(const std::vector<std::string>& args, const std::string& programDirector
         out << Usage();
         return kSuccess;
     }
+    if (args[0] == "monitors")
+        return CommandMonitors(out, std::vector<std::string>(args.begin() + 1, args.end()));
     auto command = commands.find(args[0]);
     if (command == commands.end())
         return UsageError("unknown command \"" + args[0] + "\"");

@@ -47,6 +47,9 @@ int CommandNext(Context& c, const std::vector<std::string>& args);
 int CommandCompose(Context& c, const std::vector<std::string>& args);
 int CommandScale(Context& c, const std::vector<std::string>& args);
 
+// `monitors [--json]` (monitor_commands.cpp): needs no extenders.
+int CommandMonitors(std::ostream& out, const std::vector<std::string>& args);
+
 // Prints a usage error and returns kUsage.
 int UsageError(const std::string& what);
 

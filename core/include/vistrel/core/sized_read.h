@@ -8,6 +8,8 @@
 #include "vistrel/platform/global_memory.h"
 #include "vistrel_extender.h"
 
+#include <span>
+
 namespace vistrel {
 
 // Whether the pair can shrink on load: the reader exports readAtLeast and
@@ -20,5 +22,12 @@ bool CanShrinkOnLoad(ExtenderHandle reader, ExtenderHandle viewer);
 // NeededSize when CanShrinkOnLoad, through read otherwise.
 gmem::Handle ReadForViewer(ExtenderHandle reader, void* readerBlock, ExtenderHandle viewer, void* viewerBlock,
                            const char* path, const VistrelScreen* screen = nullptr);
+
+// The same for a picture composed for several screens (the monitors): read
+// once, at the largest size any of them needs. A screen on which the mode
+// shows the picture as it is needs it whole. The background is the first
+// screen's.
+gmem::Handle ReadForScreens(ExtenderHandle reader, void* readerBlock, ExtenderHandle viewer, void* viewerBlock,
+                            const char* path, std::span<const VistrelScreen> screens);
 
 } // namespace vistrel

@@ -8,6 +8,7 @@
 #include "vistrel/core/extender_registry.h"
 #include "vistrel/core/folded_path_index.h"
 #include "vistrel/platform/global_memory.h"
+#include "vistrel_extender.h"
 
 #include <array>
 #include <cstdint>
@@ -100,10 +101,28 @@ public:
     // not be installed (the desktop refused it or is not there), the entry's
     // Shown is put back as it was: no other entry would fare better, and the
     // round must not be lost.
+    //
+    // With a viewer that composes per monitor (its "compose" export) every
+    // monitor gets a picture made for it, by the "Monitors" setting: "same",
+    // the entry composed for each monitor (read once, at the largest size
+    // any monitor needs); "each", the entry on the primary monitor and the
+    // list's next entries, by its own rule, on the others (each of them
+    // marked shown and counted); "span", one composition across all
+    // monitors. The wallpaper files are written and the desktop is given all
+    // monitors at once. When the desktop refuses, no entry's counters move.
     bool ChangeNow(int index);
     // Why the last ChangeNow failed, naming the file and, where the reader or
     // viewer says, its reason ("getError"); empty after a success.
     const std::string& LastChangeError() const { return changeError_; }
+    // The files the last successful ChangeNow put on the monitors, in the
+    // monitors' order (one for "same" and "span").
+    const std::vector<std::string>& LastShownFiles() const { return shownFiles_; }
+    // Shows those files again, composed for the monitors as they are now
+    // (after a monitor was added, removed, moved or resized), without marking
+    // or counting anything. False when none of them is in the list any more
+    // or the desktop refused (LastChangeError says why).
+    bool Redraw(const std::vector<std::string>& files);
+
     // Whose fault the last failed ChangeNow was: the entry's (try another) or
     // the desktop's (stop trying: every entry would fail the same way).
     enum class Failure { None, Entry, Desktop };
@@ -141,6 +160,29 @@ private:
         std::size_t bytes = 0;
     };
 
+    // An entry's reader and viewer with their blocks, as a change needs them.
+    struct Showable {
+        ExtenderHandle reader = nullptr;
+        ExtenderHandle viewer = nullptr;
+        std::uint8_t* readerBlock = nullptr; // inside the entry's chain
+        std::uint8_t* viewerBlock = nullptr;
+        int blocks = 0; // in the chain: more than 2 means middle extenders
+        std::string path;
+    };
+    // The entry's extenders, or false with why it cannot be shown.
+    bool FindShowable(int index, Showable& entry, std::string& why);
+    // `redraw`: the rows to show again, one per monitor (the first one for
+    // monitors beyond them), instead of picking and counting.
+    bool ChangeOnMonitors(int index, const Showable& entry, const std::vector<int>* redraw = nullptr);
+    // Reads the entry for the screens (none: the screen its viewer shows on);
+    // null when it cannot be read, with the reason set as a failed change.
+    gmem::Handle ReadEntry(const Showable& entry, std::span<const VistrelScreen> screens);
+    // Composes `image` of `entry` for one screen; null with the reason.
+    gmem::Handle ComposeEntry(const Showable& entry, gmem::Handle image, const VistrelScreen& screen,
+                              std::uint32_t& style, std::string& why);
+    bool FailChange(const std::string& path, std::string_view what, ExtenderHandle whoSays = nullptr,
+                    Failure kind = Failure::Entry);
+
     long Number(int index, int column) const { return ParseNumber(rows_[index][column]); }
     void SetNumber(int index, int column, long value);
     gmem::Handle ReadWithChain(void* chain, std::size_t bytes, const std::string& path);
@@ -168,6 +210,7 @@ private:
     std::size_t schedulerBytes_ = 0;
     std::int32_t random_ = 0;
     std::string changeError_;
+    std::vector<std::string> shownFiles_;
     Failure changeFailure_ = Failure::None;
 };
 

@@ -6,6 +6,7 @@
 #include "../quoting.h"
 #include "../run.h"
 #include "../sway_command.h"
+#include "plasma_script.h"
 #include "x11_desktop_window.h"
 
 #include "vistrel/platform/paths.h"
@@ -48,9 +49,60 @@ public:
         return true;
     }
 
+    // Several monitors: each its own picture where the desktop takes one per
+    // monitor (HandMonitors), else one picture of the whole layout.
+    bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
+                       std::string& error) override
+    {
+        if ((layout.monitors.size() == 1 && wallpapers.size() == 1) || !HandsEachMonitor())
+            return WallpaperInstaller::ApplyMonitors(layout, wallpapers, error);
+        std::vector<MonitorWallpaper> given = wallpapers;
+        std::vector<std::string> copies;
+        auto forget = [&] {
+            for (const std::string& copy : copies)
+                std::remove(copy.c_str());
+        };
+        if (CachesByName())
+            for (MonitorWallpaper& w : given) {
+                std::optional<std::string> copy = MakeFreshCopy(w.file, error);
+                if (!copy) {
+                    forget();
+                    return false;
+                }
+                copies.push_back(*copy);
+                w.file = *copy;
+            }
+        if (!HandMonitors(layout, given, error)) {
+            // The desktop still shows the previous copies: keep those.
+            forget();
+            return false;
+        }
+        for (std::size_t i = 0; i < copies.size(); ++i)
+            RemoveOtherCopies(wallpapers[i].file, copies[i]);
+        return true;
+    }
+
 protected:
     virtual bool CachesByName() const { return true; }
     virtual bool Hand(const std::string& file, std::string& error) = 0;
+    // Whether the desktop takes a picture per monitor, through HandMonitors:
+    // one wallpaper per monitor of the layout, in its order, with the files
+    // to hand over.
+    virtual bool HandsEachMonitor() const { return false; }
+    virtual bool HandMonitors(const MonitorLayout&, const std::vector<MonitorWallpaper>&, std::string& error)
+    {
+        error = "This desktop takes no picture per monitor";
+        return false;
+    }
+
+    // The bare X11 root, for a desktop whose program is not running.
+    static std::unique_ptr<WallpaperInstaller> BareRoot() { return MakeX11Installer(false); }
+    // Whether the program that draws the desktop is missing on X11 (see
+    // ApplyWhereDrawn).
+    static bool NotDrawn(const char* wmClass)
+    {
+        return !IsWaylandSession() && FindDesktopWindow(wmClass) == DesktopWindow::Missing;
+    }
 
     // For desktops whose tool takes a picture and exits 0 even when the
     // program that draws the desktop (`wmClass`, started as `started`) is
@@ -85,12 +137,27 @@ public:
     }
 
 protected:
+    // One picture across all monitors: the layout's, "spanned".
+    bool ApplyLayoutPicture(const MonitorLayout&, const std::string& file, const PictureView& pixels,
+                            std::string& error) override
+    {
+        spanned_ = true;
+        SetFile(file);
+        SetPicture(&pixels);
+        const bool applied = Apply(error);
+        SetPicture(nullptr);
+        spanned_ = false;
+        return applied;
+    }
+
     bool Hand(const std::string& file, std::string& error) override
     {
         const std::string schema = kind_ == Kind::Gnome      ? "org.gnome.desktop.background"
                                    : kind_ == Kind::Cinnamon ? "org.cinnamon.desktop.background"
                                                              : "org.mate.background";
-        const std::string options = GVariantString(style_ == Style::Tile ? "wallpaper" : "centered");
+        const std::string options = GVariantString(spanned_                ? "spanned"
+                                                   : style_ == Style::Tile ? "wallpaper"
+                                                                           : "centered");
         // The style first, so the new picture is never drawn in the old one.
         if (!RunChecked("gsettings", {"set", schema, "picture-options", options}, error))
             return false;
@@ -110,6 +177,7 @@ protected:
 
 private:
     Kind kind_;
+    bool spanned_ = false;
 };
 
 // KDE Plasma 5 and 6: a script evaluated by plasmashell sets every desktop.
@@ -118,34 +186,58 @@ public:
     std::string_view Name() const override { return "kde"; }
 
 protected:
+    // Plasma's fill modes: 3 tiled, 6 centred ("pad").
+    static const char* FillMode(Style style) { return style == Style::Tile ? "3" : "6"; }
+
     bool Hand(const std::string& file, std::string& error) override
     {
-        // Plasma's fill modes: 3 tiled, 6 centred ("pad").
         std::string script = "var all = desktops();\n"
                              "for (var i = 0; i < all.length; i++) {\n"
                              "    var d = all[i];\n"
                              "    d.wallpaperPlugin = \"org.kde.image\";\n"
                              "    d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", \"General\");\n"
                              "    d.writeConfig(\"FillMode\", " +
-                             std::string(style_ == Style::Tile ? "3" : "6") +
+                             std::string(FillMode(style_)) +
                              ");\n"
                              "    d.writeConfig(\"Image\", " +
                              ScriptString(FileUrl(file)) +
                              ");\n"
                              "}\n";
-        for (const char* qdbus : {"qdbus6", "qdbus-qt6", "qdbus", "qdbus-qt5"}) {
-            if (!platform::FindOnPath(qdbus).empty())
-                return RunChecked(qdbus,
-                                  {"org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript", script},
-                                  error);
-        }
-        if (!platform::FindOnPath("dbus-send").empty())
-            return RunChecked("dbus-send",
-                              {"--session", "--print-reply", "--type=method_call", "--dest=org.kde.plasmashell",
-                               "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript", "string:" + script},
-                              error);
-        error = "Neither qdbus nor dbus-send was found on PATH to reach plasmashell";
-        return false;
+        return RunPlasmaScript(script, error);
+    }
+
+    // Each desktop containment gets the picture of the monitor whose
+    // rectangle is its screen's (the primary monitor's when none is).
+    bool HandsEachMonitor() const override { return true; }
+    bool HandMonitors(const MonitorLayout&, const std::vector<MonitorWallpaper>& wallpapers,
+                      std::string& error) override
+    {
+        std::string pictures = "var pictures = [\n";
+        for (const MonitorWallpaper& w : wallpapers)
+            pictures += "    [" + std::to_string(w.area.x) + ", " + std::to_string(w.area.y) + ", " +
+                        std::to_string(w.area.width) + ", " + std::to_string(w.area.height) + ", " +
+                        ScriptString(FileUrl(w.file)) + ", " + FillMode(w.style) + "],\n";
+        pictures += "];\n";
+        const std::string script = pictures + "var all = desktops();\n"
+                                              "for (var i = 0; i < all.length; i++) {\n"
+                                              "    var d = all[i];\n"
+                                              "    var p = pictures[0];\n"
+                                              "    if (d.screen >= 0) {\n"
+                                              "        var g = screenGeometry(d.screen);\n"
+                                              "        for (var j = 0; j < pictures.length; j++) {\n"
+                                              "            var q = pictures[j];\n"
+                                              "            if (q[0] == g.x && q[1] == g.y && q[2] == g.width && "
+                                              "q[3] == g.height)\n"
+                                              "                p = q;\n"
+                                              "        }\n"
+                                              "    }\n"
+                                              "    d.wallpaperPlugin = \"org.kde.image\";\n"
+                                              "    d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", "
+                                              "\"General\");\n"
+                                              "    d.writeConfig(\"FillMode\", p[5]);\n"
+                                              "    d.writeConfig(\"Image\", p[4]);\n"
+                                              "}\n";
+        return RunPlasmaScript(script, error);
     }
 };
 
@@ -158,8 +250,41 @@ public:
     // the screen stays as it was.
     bool Apply(std::string& error) override { return ApplyWhereDrawn("Xfdesktop", "xfdesktop", error); }
 
+    bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
+                       std::string& error) override
+    {
+        if (layout.monitors.size() > 1 && NotDrawn("Xfdesktop"))
+            return BareRoot()->ApplyMonitors(layout, wallpapers, error);
+        return DesktopInstaller::ApplyMonitors(layout, wallpapers, error);
+    }
+
 protected:
     bool Hand(const std::string& file, std::string& error) override
+    {
+        return SetImages([&](const std::string&) { return std::pair{file, style_}; }, error);
+    }
+
+    // "…/monitor<NAME>/workspace<N>/last-image" of each monitor by its
+    // output's name; a property of a monitor the layout does not know (an
+    // older XFCE's "monitor0") gets the primary monitor's picture.
+    bool HandsEachMonitor() const override { return true; }
+    bool HandMonitors(const MonitorLayout&, const std::vector<MonitorWallpaper>& wallpapers,
+                      std::string& error) override
+    {
+        return SetImages(
+            [&](const std::string& monitor) {
+                for (const MonitorWallpaper& w : wallpapers)
+                    if (w.monitor == monitor)
+                        return std::pair{w.file, w.style};
+                return std::pair{wallpapers.front().file, wallpapers.front().style};
+            },
+            error);
+    }
+
+private:
+    // Sets every backdrop's picture and style to what `choose` says for
+    // the property's monitor name.
+    template <typename Choose> bool SetImages(Choose choose, std::string& error)
     {
         std::string listing;
         if (!RunChecked("xfconf-query", {"-c", "xfce4-desktop", "-l"}, error, &listing))
@@ -177,8 +302,9 @@ protected:
             error = "xfconf-query lists no backdrop \"last-image\" property in \"xfce4-desktop\"";
             return false;
         }
-        const std::string styleValue = style_ == Style::Tile ? "2" : "1";
         for (const std::string& image : images) {
+            const auto [file, style] = choose(MonitorOfProperty(image));
+            const std::string styleValue = style == Style::Tile ? "2" : "1";
             std::string styleProperty = image.substr(0, image.size() - suffix.size()) + "/image-style";
             if (!RunChecked("xfconf-query",
                             {"-c", "xfce4-desktop", "-p", styleProperty, "-n", "-t", "int", "-s", styleValue}, error) ||
@@ -187,6 +313,18 @@ protected:
                 return false;
         }
         return true;
+    }
+
+    // "HDMI-1" of "/backdrop/screen0/monitorHDMI-1/workspace0/last-image".
+    static std::string MonitorOfProperty(const std::string& property)
+    {
+        const std::string marker = "/monitor";
+        std::size_t start = property.find(marker);
+        if (start == std::string::npos)
+            return {};
+        start += marker.size();
+        std::size_t end = property.find('/', start);
+        return property.substr(start, end == std::string::npos ? std::string::npos : end - start);
     }
 };
 
@@ -197,6 +335,14 @@ public:
     std::string_view Name() const override { return "lxqt"; }
 
     bool Apply(std::string& error) override { return ApplyWhereDrawn("pcmanfm-qt", "pcmanfm-qt --desktop", error); }
+
+    bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
+                       std::string& error) override
+    {
+        if (layout.monitors.size() > 1 && NotDrawn("pcmanfm-qt"))
+            return BareRoot()->ApplyMonitors(layout, wallpapers, error);
+        return DesktopInstaller::ApplyMonitors(layout, wallpapers, error);
+    }
 
 protected:
     bool Hand(const std::string& file, std::string& error) override
@@ -223,10 +369,39 @@ protected:
             return false;
         // sway answers in JSON; a command it refused says so there, with the
         // reason, whatever swaymsg's exit status.
+        return SetBackground("*", *path, style_, error);
+    }
+
+    // "output NAME bg FILE MODE" for each output.
+    bool HandsEachMonitor() const override { return true; }
+    bool HandMonitors(const MonitorLayout&, const std::vector<MonitorWallpaper>& wallpapers,
+                      std::string& error) override
+    {
+        for (std::size_t i = 0; i < wallpapers.size(); ++i) {
+            const std::string linkName = "vistrel-wallpaper" + (i ? std::to_string(i + 1) : std::string()) + ".bmp";
+            std::optional<std::string> path =
+                PathForSway(wallpapers[i].file, platform::Environment("XDG_RUNTIME_DIR"), error, linkName);
+            if (!path)
+                return false;
+            if (!SwayTakesAsItIs(wallpapers[i].monitor)) {
+                error = "sway's output \"" + wallpapers[i].monitor + "\" has a name its command reader would change";
+                return false;
+            }
+            if (!SetBackground(wallpapers[i].monitor, *path, wallpapers[i].style, error))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    static bool SetBackground(const std::string& output, const std::string& path, Style style, std::string& error)
+    {
+        // sway answers in JSON; a command it refused says so there, with the
+        // reason, whatever swaymsg's exit status.
         std::string reply;
-        const bool ran = RunChecked("swaymsg", {"output", "*", "bg", *path, StyleWord(style_)}, error, &reply);
+        const bool ran = RunChecked("swaymsg", {"output", output, "bg", path, StyleWord(style)}, error, &reply);
         if (std::optional<std::string> why = SwayFailure(reply)) {
-            error = "sway refused the wallpaper " + *path + ": " + *why;
+            error = "sway refused the wallpaper " + path + ": " + *why;
             return false;
         }
         return ran;

@@ -68,6 +68,40 @@ public:
                         : SetRootPictureFile(file_, style_, options, error);
     }
 
+    // One pixmap of the whole screen, over the connection the monitors were
+    // read through: each monitor's picture in its rectangle.
+    bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
+                       std::string& error) override
+    {
+        // As in Apply: a desktop program's window over the root gets the
+        // pictures through its own backend.
+        std::string owner;
+        if (lookForDesktop_ && FindAnyDesktopWindow(owner) == DesktopWindow::Drawn) {
+            std::optional<Backend> backend = BackendOfDesktopProgram(owner);
+            std::unique_ptr<WallpaperInstaller> desktop = backend ? MakeDesktopInstaller(*backend) : nullptr;
+            if (!desktop) {
+                error = "The desktop window of \"" + owner +
+                        "\" covers the X11 root window, so a picture drawn there would not show; set "
+                        "\"Backend\" (or a \"Command\") in the settings key \"" +
+                        std::string(kWallpaperKey) + "\" for that desktop";
+                return false;
+            }
+            if (desktop->ApplyMonitors(layout, wallpapers, error))
+                return true;
+            error = "The desktop of \"" + owner +
+                    "\" covers the X11 root window, and it did not take the picture: " + error;
+            return false;
+        }
+        RootPictureOptions options;
+        options.background = layout.background;
+        if (layout.monitors.size() == 1 && wallpapers.size() == 1)
+            // As a single picture always was: tiled over the whole screen,
+            // or centred on the monitor the server reports.
+            return SetRootPicture(wallpapers.front().pixels, wallpapers.front().style, options, error,
+                                  layout.connection);
+        return SetRootPictures(wallpapers, options, error, layout.connection);
+    }
+
 private:
     bool lookForDesktop_;
 };

@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 
 namespace vistrel::wallpaper::detail {
@@ -61,6 +62,7 @@ Loaded LoadOnce()
     Bind(x11, "XKillClient", x.XKillClient, missing);
     Bind(x11, "XQueryTree", x.XQueryTree, missing);
     Bind(x11, "XGetWindowAttributes", x.XGetWindowAttributes, missing);
+    Bind(x11, "XGetAtomName", x.XGetAtomName, missing);
     Bind(x11, "XSetCloseDownMode", x.XSetCloseDownMode, missing);
     Bind(x11, "XFree", x.XFree, missing);
     Bind(x11, "XSetErrorHandler", x.XSetErrorHandler, missing);
@@ -122,12 +124,53 @@ std::vector<MonitorRect> ListMonitors(const X11Library& x, Display* display, Win
     int count = 0;
     XRRMonitorInfo* info = x.XRRGetMonitors(display, root, True, &count);
     for (int i = 0; info && i < count; ++i) {
-        if (info[i].width > 0 && info[i].height > 0)
-            monitors.push_back({info[i].x, info[i].y, info[i].width, info[i].height, info[i].primary != 0});
+        if (info[i].width <= 0 || info[i].height <= 0)
+            continue;
+        std::string name;
+        if (char* text = info[i].name != None ? x.XGetAtomName(display, info[i].name) : nullptr) {
+            name = text;
+            x.XFree(text);
+        }
+        monitors.push_back({info[i].x, info[i].y, info[i].width, info[i].height, info[i].primary != 0, name});
     }
     if (info)
         x.XRRFreeMonitors(info);
     return monitors;
+}
+
+std::shared_ptr<X11Connection> X11Connection::Open(const std::string& name, std::string& error)
+{
+    const X11Library* x = LoadX11(error);
+    if (!x)
+        return nullptr;
+    Display* display = x->XOpenDisplay(name.empty() ? nullptr : name.c_str());
+    if (!display) {
+        const char* variable = std::getenv("DISPLAY");
+        error =
+            "Could not open the X display \"" + (name.empty() ? std::string(variable ? variable : "") : name) + "\"";
+        return nullptr;
+    }
+    return std::make_shared<X11Connection>(*x, display, name);
+}
+
+X11Connection::X11Connection(const X11Library& x, Display* display, std::string name)
+    : x_(x), display_(display), name_(std::move(name))
+{
+}
+
+X11Connection::~X11Connection()
+{
+    if (display_)
+        x_.XCloseDisplay(display_);
+}
+
+void X11Connection::CloseRetaining()
+{
+    if (!display_)
+        return;
+    x_.XSetCloseDownMode(display_, RetainPermanent);
+    x_.XCloseDisplay(display_);
+    display_ = nullptr;
 }
 
 X11ErrorTrap::X11ErrorTrap(const X11Library& x) : x_(x)

@@ -7,6 +7,7 @@
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ struct X11Library {
     decltype(&::XSetErrorHandler) XSetErrorHandler;
     decltype(&::XQueryTree) XQueryTree;
     decltype(&::XGetWindowAttributes) XGetWindowAttributes;
+    decltype(&::XGetAtomName) XGetAtomName;
     // From libXrandr 1.5; null when it is missing or older.
     decltype(&::XRRGetMonitors) XRRGetMonitors;
     decltype(&::XRRFreeMonitors) XRRFreeMonitors;
@@ -58,10 +60,38 @@ const X11Library* LoadX11(std::string& error);
 struct MonitorRect {
     int x, y, width, height;
     bool primary;
+    std::string name;
 };
 
 // The active monitors RandR reports; empty when it reports none or is absent.
 std::vector<MonitorRect> ListMonitors(const X11Library& x, Display* display, Window root);
+
+// One connection to an X server, shared by the steps of one change (the
+// geometry, the background, the root window's pixmap) so that the change
+// connects once. Closed when the last owner lets go, unless the wallpaper
+// was installed over it: then it is closed at once, keeping its pixmap.
+class X11Connection {
+public:
+    // Opens `name` (empty: $DISPLAY); null with `error` when it cannot.
+    static std::shared_ptr<X11Connection> Open(const std::string& name, std::string& error);
+    X11Connection(const X11Library& x, Display* display, std::string name);
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    const X11Library& x() const { return x_; }
+    // Null once closed.
+    Display* get() const { return display_; }
+    // The display name it was opened with (empty: $DISPLAY).
+    const std::string& Name() const { return name_; }
+    // Closes so that what this connection made stays on the server.
+    void CloseRetaining();
+
+private:
+    const X11Library& x_;
+    Display* display_;
+    std::string name_;
+};
 
 // While alive, X protocol errors are counted instead of ending the process
 // (Xlib's default handler exits). Only one may be alive at a time.

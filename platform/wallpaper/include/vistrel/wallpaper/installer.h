@@ -3,17 +3,31 @@
 // apply) behind one interface, with one backend per desktop.
 #pragma once
 
+#include "vistrel/wallpaper/monitors.h"
 #include "vistrel/wallpaper/picture.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vistrel::wallpaper {
 
 // How the desktop shows a picture smaller or larger than the screen. The
 // numbers are the desktop's own style values.
 enum class Style { Center = 0, Tile = 1 };
+
+// What one monitor shows: a picture composed for it, or (spanned) one
+// picture composed for the whole layout.
+struct MonitorWallpaper {
+    // Where the picture is shown, in the layout's coordinates: the
+    // monitor's rectangle, or the layout's bounds for a spanned picture.
+    Rect area;
+    std::string monitor;         // the monitor's name; empty for a spanned picture
+    std::string file;            // the picture's file
+    Style style = Style::Center; // centred in `area` on the background, or tiled from its corner
+    PictureView pixels;          // the same picture as 24-bit pixels
+};
 
 class WallpaperInstaller {
 public:
@@ -33,7 +47,22 @@ public:
     // when the desktop refused or could not be reached.
     virtual bool Apply(std::string& error) = 0;
 
+    // Every monitor at once: `wallpapers` holds one picture per monitor of
+    // `layout` (in its order), or one spanned picture. With one monitor this
+    // is Apply with that picture. Desktops that show one picture across all
+    // monitors get the layout's picture assembled from them (the file
+    // kLayoutFile beside the others) through ApplyLayoutPicture; backends
+    // that give each monitor its own picture override this.
+    virtual bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
+                               std::string& error);
+
 protected:
+    // Hands a picture of the whole layout (its bounds) to the desktop, to be
+    // spread across all monitors. By default: Apply with that file, tiled
+    // from the layout's corner.
+    virtual bool ApplyLayoutPicture(const MonitorLayout& layout, const std::string& file, const PictureView& pixels,
+                                    std::string& error);
+
     // True when a file was given and exists; otherwise false with `error`.
     bool FileReady(std::string& error) const;
 

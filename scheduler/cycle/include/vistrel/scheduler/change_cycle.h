@@ -18,6 +18,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vistrel::scheduler {
 
@@ -63,7 +64,11 @@ public:
     void ToggleActive();     // 32772
     void ChangeNowCommand(); // 32774
     void OpenListManager();  // 32773
-    void Close();            // 1: saves; the caller ends the program whatever came of it
+    // 1008: the monitors changed. The pictures this scheduler showed last are
+    // composed again for the monitors as they are now; the list does not
+    // move on and nothing is counted. Nothing happens before the first change.
+    void Redraw();
+    void Close(); // 1: saves; the caller ends the program whatever came of it
     // Whether a command is running (the caller may try again later).
     bool Busy() const { return busy_; }
     // Asks a running command to end at its next wait, trying nothing more:
@@ -111,6 +116,7 @@ private:
     std::optional<std::uint32_t> shownActive_;
     std::optional<ListLoadStatus> lastLoad_;
     ExtenderHandle module_ = nullptr;
+    std::vector<std::string> shownFiles_; // what the monitors show, from the last change
     std::string reported_;
     bool busy_ = false;
     bool stopRequested_ = false;

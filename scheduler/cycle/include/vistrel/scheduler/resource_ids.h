@@ -36,6 +36,9 @@ inline constexpr int kCmdHide = VISTREL_ID_HIDE;
 inline constexpr int kCmdCheckList = VISTREL_ID_CHECK_LIST;
 inline constexpr int kCmdSaveList = VISTREL_ID_SAVE_LIST;
 inline constexpr int kCmdLoadList = VISTREL_ID_LOAD_LIST;
+// The monitors were added, removed, moved or resized: the pictures shown are
+// composed again for them. Sent by the program, never from a menu.
+inline constexpr int kCmdRedraw = VISTREL_ID_REDRAW;
 inline constexpr int kCmdMoreOptions = VISTREL_ID_MORE_OPTIONS;
 inline constexpr int kCmdToggleActive = VISTREL_ID_TOGGLE_ACTIVE;
 inline constexpr int kCmdOpenManager = VISTREL_ID_OPEN_MANAGER;

@@ -29,6 +29,9 @@ HostTiming TimingFromEnvironment();
 
 // How long a close waits for a running command to stop before it tries again.
 inline constexpr std::chrono::milliseconds kCloseRetry{200};
+// How long the monitors must stay as they are before the pictures are redrawn:
+// plugging a monitor in sends several changes.
+inline constexpr std::chrono::milliseconds kRedrawDelay{500};
 
 class SchedulerHost : private CycleHost {
 public:
@@ -43,6 +46,10 @@ public:
     void RunCommand(int id);
     // Timer 1007.
     void Poll();
+    // The program saw the monitors change (Qt's screen signals, Windows'
+    // WM_DISPLAYCHANGE). The pictures are redrawn once the changes have
+    // settled (kRedrawDelay after the last), or after a running command.
+    void MonitorsChanged();
     // The start of the window's life: the tray icon comes up with the first
     // status, and the hide after the start-up picture is on its way.
     void Start();
@@ -74,6 +81,7 @@ private:
     DiskListFiles files_;
     SchedulerCycle cycle_;
     bool closing_ = false;
+    int redrawsPending_ = 0; // MonitorsChanged calls not redrawn yet
 };
 
 } // namespace vistrel::scheduler

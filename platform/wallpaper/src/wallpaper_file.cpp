@@ -1,26 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wallpaper_file.h"
-
-#include <cstring>
+#include "vistrel/wallpaper/wallpaper_file.h"
 
 #include "vistrel/dib/dib.h"
 #include "vistrel/platform/files.h"
 #include "vistrel/platform/paths.h"
 
+#include <cstring>
 #include <filesystem>
 
-namespace picshow {
+namespace vistrel::wallpaper {
 
-using namespace vistrel;
-
-std::optional<std::string> WallpaperFilePath(std::string& error)
+std::optional<std::string> WallpaperFolderPath(std::string& error)
 {
     std::string folder = platform::ApplicationDataFolder() + kWallpaperFolder + platform::PathSeparator();
     if (!platform::MakeFolders(folder)) {
         error = "The folder " + folder + " cannot be made";
         return std::nullopt;
     }
-    return folder + kWallpaperFile;
+    return folder;
+}
+
+std::optional<std::string> WallpaperFilePath(std::string& error)
+{
+    std::optional<std::string> folder = WallpaperFolderPath(error);
+    if (!folder)
+        return std::nullopt;
+    return *folder + kWallpaperFile;
+}
+
+std::string MonitorFileName(std::size_t index)
+{
+    return index == 0 ? std::string(kWallpaperFile) : "VistrelImage" + std::to_string(index + 1) + ".bmp";
 }
 
 namespace {
@@ -70,6 +80,33 @@ bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& 
         platform::Durability::kReplaceOnly);
 }
 
+bool WritePictureFile(const std::string& path, const PictureView& picture, std::string& error)
+{
+    if (!CheckPicture(picture, error))
+        return false;
+    const std::size_t pixels = PictureView::RowStride(picture.width) * static_cast<std::size_t>(picture.height);
+    if (pixels > UINT32_MAX - dib::kFileHeaderSize - dib::kInfoHeaderSize) {
+        error = "The picture is too large for a bitmap file";
+        return false;
+    }
+    std::string header(dib::kFileHeaderSize + dib::kInfoHeaderSize, '\0');
+    auto* bytes = reinterpret_cast<std::uint8_t*>(header.data());
+    dib::StoreU16(bytes, dib::kBitmapType);
+    dib::StoreU32(bytes + 2, static_cast<std::uint32_t>(header.size() + pixels));
+    dib::StoreU32(bytes + 10, static_cast<std::uint32_t>(header.size()));
+    dib::InfoHeader info;
+    info.biWidth = picture.width;
+    info.biHeight = picture.height;
+    info.biBitCount = 24;
+    info.biSizeImage = static_cast<std::uint32_t>(pixels);
+    info.biXPelsPerMeter = dib::kDefaultPelsPerMeter;
+    info.biYPelsPerMeter = dib::kDefaultPelsPerMeter;
+    dib::StoreHeader(bytes + dib::kFileHeaderSize, info);
+    return platform::ReplaceFileAtomically(
+        path, {header, std::string_view(reinterpret_cast<const char*>(picture.rows), pixels)}, error,
+        platform::Durability::kReplaceOnly);
+}
+
 PreviousWallpaperFile::PreviousWallpaperFile(std::string path) : path_(std::move(path))
 {
     std::error_code ec;
@@ -90,4 +127,4 @@ void PreviousWallpaperFile::Restore() const
     }
 }
 
-} // namespace picshow
+} // namespace vistrel::wallpaper
