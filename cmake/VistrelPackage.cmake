@@ -46,6 +46,13 @@ if(TARGET Vistrel_Scheduler)
   # it: without it (and without Xwayland) the programs cannot start on a
   # Wayland desktop.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
+  # The list manager's Open and Save As are the desktop's own dialogs
+  # through these platform themes, which Qt also finds only at run time:
+  # the XDG desktop portal's, and GTK's for GNOME-like desktops. Without
+  # them the dialogs are Qt's own.
+  if(TARGET Vistrel)
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-xdgdesktopportal-platformtheme, qt6-gtk-platformtheme")
+  endif()
   file(WRITE ${CMAKE_BINARY_DIR}/cpack/conffiles "/etc/xdg/autostart/vistrel-scheduler.desktop\n")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/cpack/conffiles)
 else()

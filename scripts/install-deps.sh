@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Vistrel needs on Debian 12.
-#   install-deps.sh          to build and run the programs
+#   install-deps.sh          to build and run the programs (with the platform
+#                            themes that give the list manager the desktop's
+#                            own file dialogs)
 #   install-deps.sh --tests  also what every test leg needs (Windows
 #                            cross-build with Wine and NSIS, X server, tray
-#                            host, clang, Debian's and AppStream's checkers)
+#                            host, a desktop portal with its GTK back-end,
+#                            clang, Debian's and AppStream's checkers)
 #   install-deps.sh --windows
 #                            also what the Windows installer needs
 #                            (scripts/build-windows.sh: MinGW-w64, NSIS)
@@ -18,6 +21,7 @@ packages=(
   libgtest-dev googletest
   libx11-dev libxrandr-dev libxext-dev libx11-6 libxrandr2 libxext6
   qt6-base-dev libgl-dev qt6-wayland
+  qt6-xdgdesktopportal-platformtheme qt6-gtk-platformtheme
   dpkg-dev file
   libjpeg62-turbo-dev libspng-dev zlib1g-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libde265-dev libjxl-dev
   libexif-dev liblcms2-dev nlohmann-json3-dev
@@ -31,6 +35,7 @@ if [[ "${1:-}" == "--tests" ]]; then
     imagemagick libvips-tools
     lintian appstream bash-completion python3-debian groff-base man-db
     sway swaybg grim
+    dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk
   )
 fi
 if [[ "${1:-}" == "--windows" ]]; then

@@ -57,6 +57,14 @@ $gui && libraries+=(libqt6widgets6 qt6-wayland)
 for library in "${libraries[@]}"; do
   [[ $depends == *"$library"* ]] || { echo "Depends lacks $library: $depends" >&2; exit 1; }
 done
+# The list manager's file dialogs are the desktop's through the platform
+# themes, which no library names either.
+recommends=$(field Recommends)
+if grep -qx /usr/lib/vistrel/Vistrel "$work/contents"; then
+  for theme in qt6-xdgdesktopportal-platformtheme qt6-gtk-platformtheme; do
+    [[ $recommends == *"$theme"* ]] || { echo "Recommends lacks $theme: $recommends" >&2; exit 1; }
+  done
+fi
 dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles >"$work/conffiles" 2>/dev/null || true
 if $gui; then
   grep -qx /etc/xdg/autostart/vistrel-scheduler.desktop "$work/conffiles"
@@ -91,11 +99,12 @@ awk 'length > 80 { print "a description line is " length " columns wide: " $0; b
 doc=$work/root/usr/share/doc/vistrel
 [[ -f $doc/copyright ]] || { echo "no /usr/share/doc/vistrel/copyright" >&2; exit 1; }
 head -1 "$doc/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$'
-# Every library package the programs and extenders link is named in the
-# copyright file with its licence.
-for library in $(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//'); do
+# Every library package the programs and extenders link, and every package
+# recommended, is named in the copyright file with its licence.
+for library in $(tr ',|' '\n\n' <<<"$depends, $recommends" | sed 's/^ *//; s/[ (].*//'); do
+  [[ -n $library ]] || continue
   grep -q "[( ]$library[,)]" "$doc/copyright" ||
-    { echo "the copyright file does not name $library, which the package depends on" >&2; exit 1; }
+    { echo "the copyright file does not name $library, which the package depends on or recommends" >&2; exit 1; }
 done
 # The changelog is Debian's format, of this version, compressed.
 gzip -t "$doc/changelog.gz"

@@ -26,6 +26,8 @@ TEST_F(ManagerTest, TheFileDialogsColumnsShowTheirWholeTexts)
         WhenModal([&](QWidget* dialog) {
             auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
             ASSERT_TRUE(fileDialog);
+            // Named, for the desktops' dialogs too, which get no title of their own.
+            EXPECT_EQ(fileDialog->windowTitle(), saving ? QStringLiteral("Save As") : QStringLiteral("Open"));
             if (!saving)
                 fileDialog->setDirectory(QString::fromStdString(home.File("lists")));
             auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
