@@ -2,6 +2,7 @@
 #include "app/desktop_file_dialog.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFileInfo>
 
 #ifdef VISTREL_HAVE_QTDBUS
@@ -149,7 +150,23 @@ PortalAnswerWatch::~PortalAnswerWatch()
 #endif
 }
 
-bool PortalAnswerWatch::UserWasAsked() const { return PortalAskedTheUser(response_, after_); }
+bool PortalAnswerWatch::UserWasAsked()
+{
+#ifdef VISTREL_HAVE_QTDBUS
+    // The bus thread hands the portal's answer to Qt's dialog and to this
+    // watch one after the other, and the dialog may have ended on it before
+    // this watch's share is posted. The bus delivers in order: once a round
+    // trip's reply is in, everything that came before it has been handed on.
+    if (connected_ && !response_) {
+        QDBusMessage ping = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"));
+        QDBusConnection::sessionBus().call(ping, QDBus::Block, 1000);
+    }
+#endif
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    return PortalAskedTheUser(response_, after_);
+}
 
 void PortalAnswerWatch::Answered(uint response, const QVariantMap&)
 {

@@ -59,7 +59,9 @@ public:
     PortalAnswerWatch(const PortalAnswerWatch&) = delete;
     PortalAnswerWatch& operator=(const PortalAnswerWatch&) = delete;
 
-    bool UserWasAsked() const;
+    // Whether the user saw a dialog: false when the portal failed the
+    // request (see PortalAskedTheUser). Asked once the dialog has ended.
+    bool UserWasAsked();
 
 private slots:
     void Answered(uint response, const QVariantMap& results);
