@@ -9,6 +9,41 @@
 install(FILES ${CMAKE_SOURCE_DIR}/dist/icons/vistrel.ico DESTINATION ${VISTREL_INSTALL_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${VISTREL_INSTALL_DIR} RENAME LICENSE.txt)
 
+# What the programs and extenders carry of the cross-compiler's own, linked
+# statically (cmake/mingw-w64.cmake): the MinGW-w64 runtime with winpthreads,
+# and GCC's libgcc and libstdc++. Their licences ask for their copyright
+# notices to go with the programs: the copyright files of the Debian packages
+# they come from, in THIRD-PARTY-NOTICES.txt beside LICENSE.txt.
+if(MINGW)
+  set(VISTREL_STATIC_NOTICES_DIR /usr/share/doc CACHE PATH
+    "Where the copyright files of the cross-compiler's Debian packages are (PACKAGE/copyright)")
+  set(notices [=[
+Vistrel's Windows programs and extenders contain these parts of the
+compiler they were built with, linked into them:
+
+- the MinGW-w64 runtime (its start-up code, libmingw32, libmingwex and the
+  system import libraries) and winpthreads (libpthread), from the Debian
+  package mingw-w64-x86-64-dev;
+- GCC's runtime libraries (libgcc, libgcc_eh, libstdc++), under the GNU
+  General Public License version 3 (LICENSE.txt) with the GCC Runtime
+  Library Exception, from the Debian package gcc-mingw-w64-x86-64-posix.
+
+Their copyright notices and licences follow, as those packages give them.
+]=])
+  foreach(package mingw-w64-x86-64-dev gcc-mingw-w64-x86-64-posix)
+    set(file ${VISTREL_STATIC_NOTICES_DIR}/${package}/copyright)
+    if(NOT EXISTS ${file})
+      message(FATAL_ERROR "${file} is missing: the Windows installer carries the notices of the runtime "
+        "libraries the programs link statically (install ${package}, or set VISTREL_STATIC_NOTICES_DIR)")
+    endif()
+    file(READ ${file} text)
+    string(APPEND notices "\n\n======== ${package} ========\n\n${text}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+  endforeach()
+  file(WRITE ${CMAKE_BINARY_DIR}/THIRD-PARTY-NOTICES.txt "${notices}")
+  install(FILES ${CMAKE_BINARY_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION ${VISTREL_INSTALL_DIR})
+endif()
+
 set(CPACK_GENERATOR NSIS)
 set(CPACK_PACKAGE_NAME vistrel)
 set(CPACK_PACKAGE_VENDOR "Vistrel developers")

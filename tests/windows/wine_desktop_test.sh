@@ -144,6 +144,9 @@ files_in_place() {
   done
 }
 check "the programs and the extender folders are in Program Files\\Vistrel" files_in_place "$programs"
+check "beside LICENSE.txt, the notices of winpthreads and GCC's runtime, which the programs link" bash -c \
+  "grep -q 'mingw-w64-libraries/winpthreads' '$programs/THIRD-PARTY-NOTICES.txt' &&
+   grep -q 'GCC RUNTIME LIBRARY EXCEPTION' '$programs/THIRD-PARTY-NOTICES.txt'"
 menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Vistrel"
 check "the Start menu has the scheduler" test -f "$menu/Vistrel Scheduler.lnk"
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
