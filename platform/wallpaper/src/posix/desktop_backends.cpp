@@ -55,6 +55,8 @@ public:
     bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
                        std::string& error) override
     {
+        if (!FilesWritten(error))
+            return false;
         if ((layout.monitors.size() == 1 && wallpapers.size() == 1) || !HandsEachMonitor())
             return WallpaperInstaller::ApplyMonitors(layout, wallpapers, error);
         std::vector<MonitorWallpaper> given = wallpapers;

@@ -87,6 +87,8 @@ public:
                         std::string(kWallpaperKey) + "\" for that desktop";
                 return false;
             }
+            if (!FilesWritten(error))
+                return false;
             if (desktop->ApplyMonitors(layout, wallpapers, error))
                 return true;
             error = "The desktop of \"" + owner +
