@@ -156,8 +156,7 @@ void ThumbnailLoader::Work()
         results_.push_back({std::move(path), std::move(image)});
         if (!deliveryPosted_) {
             deliveryPosted_ = true;
-            QMetaObject::invokeMethod(
-                this, [this] { Deliver(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, "Deliver", Qt::QueuedConnection);
         }
     }
 }

@@ -76,7 +76,10 @@ private:
     void Work();
     QImage Make(const QString& path);
     QImage Decode(const QString& path);
-    void Deliver();
+    // Posted by name from the workers: the queued call then carries no
+    // object made on the worker's side, and everything it hands over goes
+    // through mutex_.
+    Q_INVOKABLE void Deliver();
 
     const CExtenderRegistry& registry_;
     const QString cacheRoot_;

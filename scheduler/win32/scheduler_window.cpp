@@ -118,6 +118,11 @@ INT_PTR SchedulerWindow::Handle(UINT message, WPARAM wParam, LPARAM)
         return FALSE;
     case WM_TIMER: Timer(wParam); return TRUE;
     case WM_CLOSE: return TRUE; // only "Close Scheduler" ends the program
+    case WM_DISPLAYCHANGE:
+        // A monitor came, went or changed its resolution: the pictures are
+        // drawn again for the monitors as they are now, once they settle.
+        MonitorsChanged();
+        return FALSE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
         ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));

@@ -2,8 +2,8 @@
 // The scheduler window (dialog 102 of the resources): the program's main
 // window, run modally. It shows the start-up picture for its while, hides,
 // and from then on turns its window timers 1004, 1005 and 1007, its hidden
-// buttons and the tray menu's commands into the commands the two scheduler
-// programs share (SchedulerHost). Its waits run the message loop, so that
+// buttons, the tray menu's commands and WM_DISPLAYCHANGE into the commands
+// the two scheduler programs share (SchedulerHost). Its waits run the message loop, so that
 // the tray menu answers while a change makes its attempts.
 #pragma once
 

@@ -2,7 +2,8 @@
 // The Win32 scheduler in-process, with its resources linked in: what the
 // resource script puts into the program against the shared text table, the
 // tray's notifications, and the scheduler window's run with the real
-// Shell_NotifyIconW records. Windows need a display: the Wine desktop test
+// Shell_NotifyIconW records. Windows need a display, and the shell calls a
+// taskbar to answer them: the Wine desktop test
 // (tests/windows/wine_desktop_test.sh) runs this program on its desktop.
 #include "scheduler_window.h"
 #include "system_tray.h"
@@ -165,21 +166,26 @@ protected:
         return path;
     }
     // Posts `id` to the window after `ms` (calls in the order they are due),
-    // from a thread timer that the
-    // window's loops (its own and its waits) dispatch.
-    static void PostLater(HWND window, UINT ms, int id)
+    // from a thread timer that the window's loops (its own and its waits)
+    // dispatch; as WM_COMMAND, or as `message` with no parameters.
+    static void PostLater(HWND window, UINT ms, int id, UINT message = WM_COMMAND)
     {
-        Pending().push_back({window, id});
+        Pending().push_back({window, id, message});
         ::SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR timer, DWORD) {
             ::KillTimer(nullptr, timer);
-            auto [target, command] = Pending().front();
+            Posting post = Pending().front();
             Pending().erase(Pending().begin());
-            ::PostMessageW(target, WM_COMMAND, static_cast<WPARAM>(command), 0);
+            ::PostMessageW(post.window, post.message, static_cast<WPARAM>(post.id), 0);
         });
     }
-    static std::vector<std::pair<HWND, int>>& Pending()
+    struct Posting {
+        HWND window;
+        int id;
+        UINT message;
+    };
+    static std::vector<Posting>& Pending()
     {
-        static std::vector<std::pair<HWND, int>> pending;
+        static std::vector<Posting> pending;
         return pending;
     }
 
@@ -230,4 +236,25 @@ TEST_F(Win32WindowTest, CloseDuringTheAttemptsEndsThemAtOnce)
     EXPECT_GT(reads() - readsBefore, 0) << "the attempts had begun";
     EXPECT_LT(reads() - readsBefore, 20) << "no attempts after the close";
     EXPECT_EQ(ReadSchedulerSettings().active, 1u) << "closing is no reason to switch off";
+}
+
+// WM_DISPLAYCHANGE: the picture shown last is drawn again for the monitors
+// as they are now, once for a burst of changes; the list does not move on.
+TEST_F(Win32WindowTest, AChangeOfTheDisplayDrawsThePictureAgainOnce)
+{
+    MakeCurrentList({"a.bmp", "b.bmp"});
+    auto shows =
+        reinterpret_cast<int (*)()>(ext::Lookup(registry.Extenders(ExtenderKind::Viewer).at(0), "FakeShowCount"));
+    const int showsBefore = shows();
+    SchedulerWindow window(Self(), registry, dir.Folder(), HostTiming{0, 60000});
+    window.OnStarted([&](SchedulerWindow& w) {
+        PostLater(w.Window(), 200, ids::kCmdChangeNow);
+        for (UINT ms : {700, 750, 800})
+            PostLater(w.Window(), ms, 0, WM_DISPLAYCHANGE);
+        PostLater(w.Window(), 2000, ids::kCmdClose);
+    });
+    EXPECT_EQ(window.Run(), 1);
+    EXPECT_EQ(shows() - showsBefore, 2) << "the change, then one redraw";
+    EXPECT_EQ(window.Cycle().List().GetText(0, kColShown), "50");
+    EXPECT_EQ(window.Cycle().List().GetText(1, kColShown), "0") << "the list did not move on";
 }

@@ -25,8 +25,8 @@ using namespace vistrel::test;
 namespace {
 
 constexpr int kEntries = 20000;
-constexpr int kKills = 30;
-constexpr auto kTimeBudget = std::chrono::seconds(20);
+constexpr int kKills = 24;
+constexpr auto kTimeBudget = std::chrono::seconds(10);
 
 // Runs the real vistrelctl; with a delay, SIGKILLs it after that long.
 // Its exit status, or -signal when it was killed.

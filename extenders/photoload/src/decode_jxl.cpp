@@ -101,8 +101,8 @@ bool Decode(const FileBytes& file, PictureSink& canvas, StderrCapture& said)
             // Before libjxl allocates: the picture it hands out whole, and
             // the float planes it decodes into, which for pictures with an
             // alpha channel come to several copies (measured: about 3 bytes
-            // a pixel without alpha, 28 with), beside the picture made.
-            if (!canvas.Afford(std::uint64_t{width} * height * (format.num_channels + (info.alpha_bits > 0 ? 28 : 3)),
+            // a pixel without alpha, up to 31 with), beside the picture made.
+            if (!canvas.Afford(std::uint64_t{width} * height * (format.num_channels + (info.alpha_bits > 0 ? 31 : 3)),
                                width, height, PictureSink::Order::kTopDown))
                 return false;
             break;
