@@ -29,6 +29,7 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(
     xvfb xdotool trayer x11-utils x11-xserver-utils xauth
+    xserver-xorg-core xserver-xorg-video-dummy xfdesktop4 xfwm4 xfconf dbus
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 nsis
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl

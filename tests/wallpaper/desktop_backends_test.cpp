@@ -3,6 +3,8 @@
 // stand-ins record every call, so the tests see exactly which programs ran
 // with which arguments.
 #include "vistrel/wallpaper/installer.h"
+#include "vistrel/wallpaper/monitor_pictures.h"
+#include "vistrel/wallpaper/wallpaper_file.h"
 
 #include "fresh_copy.h"
 #include "sway_command.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace vistrel::wallpaper {
 namespace {
@@ -506,6 +509,50 @@ TEST_F(MonitorDesktopsTest, TheCommandGetsTheLayoutsPicture)
     ASSERT_TRUE(installer->ApplyMonitors(layout_, wallpapers_, error)) << error;
     EXPECT_EQ(Calls(),
               (std::vector<Call>{{"setter", (wallpaper_.parent_path() / "VistrelImageAll.bmp").string(), "tile"}}));
+}
+
+} // namespace
+} // namespace vistrel::wallpaper
+
+namespace vistrel::wallpaper {
+namespace {
+
+// The files of a change on two monitors: written while the desktop gets the
+// pictures, and as they were before when the desktop refuses.
+TEST_F(MonitorDesktopsTest, RefusedPicturesLeaveTheFilesAsTheyWere)
+{
+    Provide({"setter"});
+    test::ScopedSettings settings;
+    ASSERT_TRUE(platform::settings::CreateKey(kWallpaperKey));
+    ASSERT_TRUE(platform::settings::WriteText(kWallpaperKey, "Backend", "command"));
+    ASSERT_TRUE(platform::settings::WriteText(kWallpaperKey, "Command", "setter %f"));
+    const std::string before = test::ReadFile(wallpaper_), beforeSecond = test::ReadFile(second_);
+    std::vector<gmem::Owner> dibs;
+    std::vector<MonitorPicture> pictures;
+    for (int side : {5, 3}) {
+        std::string file = test::MakeBitmap24(side, side, Other);
+        gmem::Owner dib(gmem::Alloc(gmem::kMoveable, file.size() - 14));
+        std::memcpy(gmem::Lock(dib.get()), file.data() + 14, file.size() - 14);
+        gmem::Unlock(dib.get());
+        pictures.push_back({dib.get(), Style::Center});
+        dibs.push_back(std::move(dib));
+    }
+    MonitorPictureInstaller installer;
+    std::string error;
+    {
+        test::ScopedEnvironment fail("VISTREL_FAKE_FAIL", "setter");
+        EXPECT_FALSE(installer.Install(layout_, pictures, error));
+    }
+    EXPECT_NE(error.find("setter"), std::string::npos) << error;
+    EXPECT_EQ(test::ReadFile(wallpaper_), before);
+    EXPECT_EQ(test::ReadFile(second_), beforeSecond);
+    EXPECT_FALSE(fs::exists(wallpaper_.string() + ".previous"));
+
+    ASSERT_TRUE(installer.Install(layout_, pictures, error)) << error;
+    EXPECT_EQ(test::ReadFile(wallpaper_).substr(14), test::MakeBitmap24(5, 5, Other).substr(14));
+    EXPECT_EQ(test::ReadFile(second_).substr(14), test::MakeBitmap24(3, 3, Other).substr(14));
+    EXPECT_FALSE(fs::exists(wallpaper_.string() + ".previous")) << "nothing is left beside the files";
+    EXPECT_TRUE(fs::exists(wallpaper_.parent_path() / "VistrelImageAll.bmp"));
 }
 
 } // namespace

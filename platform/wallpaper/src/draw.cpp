@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <thread>
 
 namespace vistrel::wallpaper::detail {
 
@@ -15,31 +17,48 @@ int HalfDown(int difference) { return difference >= 0 ? difference / 2 : -((1 - 
 
 } // namespace
 
-Rect DrawPicture(Canvas& canvas, const PictureView& picture, const Rect& area, Style style)
+Rect DrawPicture(Canvas& canvas, const PictureView& picture, const Rect& area, Style style, bool twoThreads)
 {
     const Rect clip = Intersect(area, canvas.Bounds());
     if (clip.Empty() || picture.width < 1 || picture.height < 1)
         return {};
-    if (style == Style::Tile) {
-        for (int y = clip.y; y < clip.Bottom(); ++y) {
-            const int sourceY = (y - area.y) % picture.height;
-            for (int x = clip.x; x < clip.Right();) {
-                const int sourceX = (x - area.x) % picture.width;
-                const int count = std::min(picture.width - sourceX, clip.Right() - x);
-                canvas.CopySpan(picture, sourceX, sourceY, count, x, y);
-                x += count;
-            }
-        }
-        return clip;
-    }
+    Rect drawn;
+    // Where a centred picture's top-left corner lies.
     const Rect placed{area.x + HalfDown(area.width - picture.width), area.y + HalfDown(area.height - picture.height),
                       picture.width, picture.height};
-    const Rect visible = Intersect(placed, clip);
-    if (visible.Empty())
-        return {};
-    for (int y = visible.y; y < visible.Bottom(); ++y)
-        canvas.CopySpan(picture, visible.x - placed.x, y - placed.y, visible.width, visible.x, y);
-    return visible;
+    std::function<void(int, int)> rows; // draws the rows [first, end)
+    if (style == Style::Tile) {
+        drawn = clip;
+        rows = [&](int first, int end) {
+            for (int y = first; y < end; ++y) {
+                const int sourceY = (y - area.y) % picture.height;
+                for (int x = clip.x; x < clip.Right();) {
+                    const int sourceX = (x - area.x) % picture.width;
+                    const int count = std::min(picture.width - sourceX, clip.Right() - x);
+                    canvas.CopySpan(picture, sourceX, sourceY, count, x, y);
+                    x += count;
+                }
+            }
+        };
+    } else {
+        drawn = Intersect(placed, clip);
+        if (drawn.Empty())
+            return {};
+        rows = [&](int first, int end) {
+            for (int y = first; y < end; ++y)
+                canvas.CopySpan(picture, drawn.x - placed.x, y - placed.y, drawn.width, drawn.x, y);
+        };
+    }
+    // Below a quarter of a megapixel a second thread costs more than it saves.
+    if (twoThreads && std::int64_t{drawn.width} * drawn.height >= 1 << 18) {
+        const int middle = drawn.y + drawn.height / 2;
+        std::thread other(rows, middle, drawn.Bottom());
+        rows(drawn.y, middle);
+        other.join();
+    } else {
+        rows(drawn.y, drawn.Bottom());
+    }
+    return drawn;
 }
 
 std::optional<PictureCanvas> PictureCanvas::Make(const Rect& bounds, std::uint32_t background, std::string& error)

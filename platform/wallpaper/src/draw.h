@@ -28,8 +28,10 @@ public:
 };
 
 // Draws the picture into `area` clipped to it and to the canvas; the
-// rectangle of the canvas it drew (empty when nothing shows).
-Rect DrawPicture(Canvas& canvas, const PictureView& picture, const Rect& area, Style style);
+// rectangle of the canvas it drew (empty when nothing shows). With
+// `twoThreads`, a large picture's rows are shared with a second thread (the
+// canvas's CopySpan must then take rows at once from two threads).
+Rect DrawPicture(Canvas& canvas, const PictureView& picture, const Rect& area, Style style, bool twoThreads = false);
 
 // 24-bit rows bottom-up, as bitmap files hold them.
 class PictureCanvas final : public Canvas {

@@ -40,9 +40,20 @@ bool WallpaperInstaller::FileReady(std::string& error) const
     return true;
 }
 
+bool WallpaperInstaller::FilesWritten(std::string& error)
+{
+    if (!filesPending_)
+        return true;
+    std::function<bool(std::string&)> wait = std::move(filesPending_);
+    filesPending_ = nullptr;
+    return wait(error);
+}
+
 bool WallpaperInstaller::ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
                                        std::string& error)
 {
+    if (!FilesWritten(error))
+        return false;
     if (wallpapers.empty()) {
         error = "No wallpaper for the monitors";
         return false;

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 namespace vistrel::wallpaper {
 
@@ -72,7 +74,40 @@ std::string_view MonitorPictureInstaller::BackendName() const { return installer
 bool MonitorPictureInstaller::Install(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures,
                                       std::string& error)
 {
-    return WriteFiles(layout, pictures, error) && Hand(layout, error);
+    if (!PreparePixels(layout, pictures, error))
+        return false;
+    // The files are written on a second core while the desktop gets the
+    // pixels: the bare X11 root needs no file, and a backend that reads
+    // them waits for them first (WallpaperInstaller::FilesWritten).
+    std::string writeError;
+    bool written = false, joined = false;
+    std::thread writer;
+    try {
+        writer = std::thread([&] { written = WriteTheFiles(pictures, writeError); });
+    } catch (const std::system_error&) {
+        written = WriteTheFiles(pictures, writeError);
+        joined = true;
+    }
+    auto join = [&](std::string& why) {
+        if (!joined) {
+            writer.join();
+            joined = true;
+        }
+        if (!written)
+            why = writeError;
+        return written;
+    };
+    installer_->SetFilesPending(join);
+    bool applied = installer_->ApplyMonitors(layout, wallpapers_, error);
+    installer_->SetFilesPending(nullptr);
+    std::string ignored;
+    if (!join(ignored) && applied) {
+        // The desktop took the pictures, but the files that should hold them
+        // could not be written: no success to report.
+        error = writeError;
+        applied = false;
+    }
+    return Finish(applied);
 }
 
 void MonitorPictureInstaller::RestoreFiles()
@@ -82,8 +117,8 @@ void MonitorPictureInstaller::RestoreFiles()
     previous_.clear();
 }
 
-bool MonitorPictureInstaller::WriteFiles(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures,
-                                         std::string& error)
+bool MonitorPictureInstaller::PreparePixels(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures,
+                                            std::string& error)
 {
     if (!installer_ && !Prepare(error))
         return false;
@@ -99,27 +134,45 @@ bool MonitorPictureInstaller::WriteFiles(const MonitorLayout& layout, const std:
     wallpapers_.clear();
     expansions_ = std::vector<gmem::Owner>(pictures.size());
     locks_ = std::vector<std::unique_ptr<dib::LockedBlock>>(pictures.size());
+    // The compositions' bytes, locked here once: the files are written from
+    // them on another thread, which must not lock the blocks itself.
+    sources_.clear();
+    for (const MonitorPicture& picture : pictures)
+        sources_.push_back(std::make_unique<dib::LockedBlock>(picture.dib));
     for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const std::string path = folder_ + MonitorFileName(i);
-        previous_.emplace_back(path);
-        if (!WriteWallpaperFile(path, pictures[i].dib, error)) {
-            RestoreFiles();
-            return false;
-        }
         MonitorWallpaper w;
         w.area = layout.monitors[i].area;
         w.monitor = layout.monitors[i].name;
-        w.file = path;
+        w.file = folder_ + MonitorFileName(i);
         w.style = pictures[i].style;
         w.pixels = PixelsOf(pictures[i].dib, expansions_[i], locks_[i]);
         if (!w.pixels.rows) {
             error = "The picture for " + w.monitor + " cannot be shown: " + std::string(dib::DibLastError());
-            RestoreFiles();
             return false;
         }
         wallpapers_.push_back(std::move(w));
     }
     return true;
+}
+
+bool MonitorPictureInstaller::WriteTheFiles(const std::vector<MonitorPicture>& pictures, std::string& error)
+{
+    for (std::size_t i = 0; i < pictures.size() && i < wallpapers_.size() && i < sources_.size(); ++i) {
+        previous_.emplace_back(wallpapers_[i].file);
+        const dib::LockedBlock& source = *sources_[i];
+        if (!WriteWallpaperBytes(wallpapers_[i].file, source ? source.bytes() : nullptr, source ? source.size() : 0,
+                                 error)) {
+            RestoreFiles();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MonitorPictureInstaller::WriteFiles(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures,
+                                         std::string& error)
+{
+    return PreparePixels(layout, pictures, error) && WriteTheFiles(pictures, error);
 }
 
 bool MonitorPictureInstaller::Hand(const MonitorLayout& layout, std::string& error)
@@ -128,7 +181,11 @@ bool MonitorPictureInstaller::Hand(const MonitorLayout& layout, std::string& err
         error = "No wallpaper files were written for the monitors";
         return false;
     }
-    const bool applied = installer_->ApplyMonitors(layout, wallpapers_, error);
+    return Finish(installer_->ApplyMonitors(layout, wallpapers_, error));
+}
+
+bool MonitorPictureInstaller::Finish(bool applied)
+{
     if (!applied)
         RestoreFiles(); // the desktop still shows the previous pictures: so do the files
     else
@@ -136,6 +193,7 @@ bool MonitorPictureInstaller::Hand(const MonitorLayout& layout, std::string& err
     previous_.clear();
     wallpapers_.clear();
     locks_.clear();
+    sources_.clear();
     expansions_.clear();
     return applied;
 }

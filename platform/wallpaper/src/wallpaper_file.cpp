@@ -65,8 +65,12 @@ std::string BitmapFileBytes(gmem::Handle dib)
 bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& error)
 {
     dib::LockedBlock block(dib);
-    const std::size_t size = block.size();
-    if (!block || size < dib::kInfoHeaderSize || size > UINT32_MAX - dib::kFileHeaderSize) {
+    return WriteWallpaperBytes(path, block ? block.bytes() : nullptr, block ? block.size() : 0, error);
+}
+
+bool WriteWallpaperBytes(const std::string& path, const std::uint8_t* bytes, std::size_t size, std::string& error)
+{
+    if (!bytes || size < dib::kInfoHeaderSize || size > UINT32_MAX - dib::kFileHeaderSize) {
         error = "WriteDIB: No DIB";
         return false;
     }
@@ -74,10 +78,9 @@ bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& 
     // (which takes longer than the rest of the write); readers still see the
     // old picture or the new one, never a part. The file header and the DIB
     // are written one after the other, never copied together.
-    const std::string header = FileHeader(block.bytes(), size);
-    return platform::ReplaceFileAtomically(
-        path, {header, std::string_view(reinterpret_cast<const char*>(block.bytes()), size)}, error,
-        platform::Durability::kReplaceOnly);
+    const std::string header = FileHeader(bytes, size);
+    return platform::ReplaceFileAtomically(path, {header, std::string_view(reinterpret_cast<const char*>(bytes), size)},
+                                           error, platform::Durability::kReplaceOnly);
 }
 
 bool WritePictureFile(const std::string& path, const PictureView& picture, std::string& error)
@@ -110,19 +113,52 @@ bool WritePictureFile(const std::string& path, const PictureView& picture, std::
 PreviousWallpaperFile::PreviousWallpaperFile(std::string path) : path_(std::move(path))
 {
     std::error_code ec;
-    existed_ = std::filesystem::exists(platform::PathFromUtf8(path_), ec);
+    const std::filesystem::path file = platform::PathFromUtf8(path_);
+    existed_ = std::filesystem::exists(file, ec);
+    if (!existed_)
+        return;
+    // A second name from a change that was killed goes first.
+    const std::filesystem::path link = platform::PathFromUtf8(path_ + ".previous");
+    std::filesystem::remove(link, ec);
+    std::filesystem::create_hard_link(file, link, ec);
+    if (!ec) {
+        link_ = path_ + ".previous";
+        return;
+    }
     std::string error;
-    if (existed_)
-        bytes_ = platform::ReadWholeFile(path_, error, std::uint64_t{dib::kMaxPixelBytes} + (1u << 20));
+    bytes_ = platform::ReadWholeFile(path_, error, std::uint64_t{dib::kMaxPixelBytes} + (1u << 20));
+}
+
+PreviousWallpaperFile::PreviousWallpaperFile(PreviousWallpaperFile&& other) noexcept
+    : path_(std::move(other.path_)), existed_(other.existed_), link_(std::move(other.link_)),
+      bytes_(std::move(other.bytes_))
+{
+    other.link_.clear();
+}
+
+PreviousWallpaperFile::~PreviousWallpaperFile()
+{
+    std::error_code ec;
+    if (!link_.empty())
+        std::filesystem::remove(platform::PathFromUtf8(link_), ec);
 }
 
 void PreviousWallpaperFile::Restore() const
 {
+    std::error_code ec;
+    if (!link_.empty()) {
+        // The replacement gave the file a new inode; the old one comes back
+        // under its name in one step.
+        std::filesystem::rename(platform::PathFromUtf8(link_), platform::PathFromUtf8(path_), ec);
+        if (!ec) {
+            link_.clear();
+            return;
+        }
+    }
     std::string error;
     if (bytes_) {
         platform::ReplaceFileAtomically(path_, *bytes_, error);
     } else if (!existed_) {
-        std::error_code ec;
         std::filesystem::remove(platform::PathFromUtf8(path_), ec);
     }
 }

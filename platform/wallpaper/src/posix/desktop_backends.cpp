@@ -12,6 +12,7 @@
 #include "vistrel/platform/paths.h"
 #include "vistrel/platform/process.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <vector>
@@ -54,6 +55,8 @@ public:
     bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
                        std::string& error) override
     {
+        if (!FilesWritten(error))
+            return false;
         if ((layout.monitors.size() == 1 && wallpapers.size() == 1) || !HandsEachMonitor())
             return WallpaperInstaller::ApplyMonitors(layout, wallpapers, error);
         std::vector<MonitorWallpaper> given = wallpapers;
@@ -271,6 +274,9 @@ protected:
     bool HandMonitors(const MonitorLayout&, const std::vector<MonitorWallpaper>& wallpapers,
                       std::string& error) override
     {
+        std::vector<std::string> monitors;
+        for (const MonitorWallpaper& w : wallpapers)
+            monitors.push_back(w.monitor);
         return SetImages(
             [&](const std::string& monitor) {
                 for (const MonitorWallpaper& w : wallpapers)
@@ -278,13 +284,17 @@ protected:
                         return std::pair{w.file, w.style};
                 return std::pair{wallpapers.front().file, wallpapers.front().style};
             },
-            error);
+            error, monitors);
     }
 
 private:
     // Sets every backdrop's picture and style to what `choose` says for
-    // the property's monitor name.
-    template <typename Choose> bool SetImages(Choose choose, std::string& error)
+    // the property's monitor name. xfdesktop writes the properties of a
+    // monitor only once its backdrop was changed in its settings: the
+    // monitors in `monitors` that have none get them for the workspaces the
+    // others have.
+    template <typename Choose>
+    bool SetImages(Choose choose, std::string& error, const std::vector<std::string>& monitors = {})
     {
         std::string listing;
         if (!RunChecked("xfconf-query", {"-c", "xfce4-desktop", "-l"}, error, &listing))
@@ -302,6 +312,7 @@ private:
             error = "xfconf-query lists no backdrop \"last-image\" property in \"xfce4-desktop\"";
             return false;
         }
+        AddMissingMonitors(images, monitors);
         for (const std::string& image : images) {
             const auto [file, style] = choose(MonitorOfProperty(image));
             const std::string styleValue = style == Style::Tile ? "2" : "1";
@@ -313,6 +324,30 @@ private:
                 return false;
         }
         return true;
+    }
+
+    // "/backdrop/screen0/monitor<NAME>/workspace<N>/last-image" for every
+    // monitor without one, for each screen and workspace the listed ones name.
+    static void AddMissingMonitors(std::vector<std::string>& images, const std::vector<std::string>& monitors)
+    {
+        std::vector<std::pair<std::string, std::string>> places; // "/backdrop/screen0", "workspace0/last-image"
+        for (const std::string& image : images) {
+            const std::size_t at = image.find("/monitor");
+            const std::size_t slash = at == std::string::npos ? at : image.find('/', at + 1);
+            if (slash == std::string::npos)
+                continue;
+            std::pair place{image.substr(0, at), image.substr(slash + 1)};
+            if (std::find(places.begin(), places.end(), place) == places.end())
+                places.push_back(place);
+        }
+        for (const std::string& monitor : monitors) {
+            if (monitor.empty() || monitor.find('/') != std::string::npos ||
+                std::any_of(images.begin(), images.end(),
+                            [&](const std::string& image) { return MonitorOfProperty(image) == monitor; }))
+                continue;
+            for (const auto& [screen, workspace] : places)
+                images.push_back(screen + "/monitor" + monitor + "/" + workspace);
+        }
     }
 
     // "HDMI-1" of "/backdrop/screen0/monitorHDMI-1/workspace0/last-image".

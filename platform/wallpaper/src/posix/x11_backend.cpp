@@ -74,9 +74,10 @@ public:
                        std::string& error) override
     {
         // As in Apply: a desktop program's window over the root gets the
-        // pictures through its own backend.
+        // pictures through its own backend. Asked over the connection the
+        // monitors were read through, as the root is set over it.
         std::string owner;
-        if (lookForDesktop_ && FindAnyDesktopWindow(owner) == DesktopWindow::Drawn) {
+        if (lookForDesktop_ && FindAnyDesktopWindow(owner, {}, layout.connection) == DesktopWindow::Drawn) {
             std::optional<Backend> backend = BackendOfDesktopProgram(owner);
             std::unique_ptr<WallpaperInstaller> desktop = backend ? MakeDesktopInstaller(*backend) : nullptr;
             if (!desktop) {
@@ -86,6 +87,8 @@ public:
                         std::string(kWallpaperKey) + "\" for that desktop";
                 return false;
             }
+            if (!FilesWritten(error))
+                return false;
             if (desktop->ApplyMonitors(layout, wallpapers, error))
                 return true;
             error = "The desktop of \"" + owner +

@@ -85,13 +85,17 @@ struct Search {
 
 namespace {
 
-DesktopWindow Find(const std::string& wanted, const std::string& display, std::string* found)
+DesktopWindow Find(const std::string& wanted, const std::string& display, std::string* found,
+                   const std::shared_ptr<void>& open = nullptr)
 {
     std::string error;
     const X11Library* x = LoadX11(error);
     if (!x)
         return DesktopWindow::Unknown;
-    Display* connection = x->XOpenDisplay(display.empty() ? nullptr : display.c_str());
+    // The change's own connection where it has one to this display.
+    auto given = std::static_pointer_cast<X11Connection>(open);
+    const bool borrowed = given && given->get() && given->Name() == display;
+    Display* connection = borrowed ? given->get() : x->XOpenDisplay(display.empty() ? nullptr : display.c_str());
     if (!connection)
         return DesktopWindow::Unknown;
     bool drawn = false;
@@ -110,7 +114,8 @@ DesktopWindow Find(const std::string& wanted, const std::string& display, std::s
         if (found)
             *found = search.foundClass;
     }
-    x->XCloseDisplay(connection);
+    if (!borrowed)
+        x->XCloseDisplay(connection);
     return drawn ? DesktopWindow::Drawn : DesktopWindow::Missing;
 }
 
@@ -121,9 +126,10 @@ DesktopWindow FindDesktopWindow(const std::string& wmClass, const std::string& d
     return Find(wmClass, display, nullptr);
 }
 
-DesktopWindow FindAnyDesktopWindow(std::string& wmClass, const std::string& display)
+DesktopWindow FindAnyDesktopWindow(std::string& wmClass, const std::string& display,
+                                   const std::shared_ptr<void>& connection)
 {
-    return Find({}, display, &wmClass);
+    return Find({}, display, &wmClass, connection);
 }
 
 } // namespace vistrel::wallpaper::detail

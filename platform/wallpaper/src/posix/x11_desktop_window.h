@@ -3,6 +3,7 @@
 // programs show a window of type _NET_WM_WINDOW_TYPE_DESKTOP over the root.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace vistrel::wallpaper::detail {
@@ -19,7 +20,9 @@ enum class DesktopWindow {
 DesktopWindow FindDesktopWindow(const std::string& wmClass, const std::string& display = {});
 
 // The same for any program: Drawn with `wmClass` set to the WM_CLASS class
-// of the first viewable desktop window found.
-DesktopWindow FindAnyDesktopWindow(std::string& wmClass, const std::string& display = {});
+// of the first viewable desktop window found. `connection`: a monitor
+// layout's open connection to the display, asked instead of a new one.
+DesktopWindow FindAnyDesktopWindow(std::string& wmClass, const std::string& display = {},
+                                   const std::shared_ptr<void>& connection = nullptr);
 
 } // namespace vistrel::wallpaper::detail

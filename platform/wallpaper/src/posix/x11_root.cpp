@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 
 namespace vistrel::wallpaper {
 
@@ -77,7 +79,16 @@ public:
             auto* out = reinterpret_cast<unsigned char*>(image_->data) +
                         static_cast<std::size_t>(row) * static_cast<std::size_t>(image_->bytes_per_line) +
                         static_cast<std::size_t>(column) * 4;
-            for (int i = 0; i < count; ++i, in += 3, out += 4) {
+            // Four bytes read at a time, the fourth masked off; the span's
+            // last pixel byte by byte, so nothing past it is read.
+            int i = 0;
+            for (; i + 1 < count; ++i, in += 3, out += 4) {
+                std::uint32_t pixel;
+                std::memcpy(&pixel, in, 4);
+                pixel &= 0x00FFFFFFu;
+                std::memcpy(out, &pixel, 4);
+            }
+            if (i < count) {
                 out[0] = in[0];
                 out[1] = in[1];
                 out[2] = in[2];
@@ -260,20 +271,21 @@ bool DrawRoot(detail::X11Connection& connection, const std::vector<RootArea>& ar
     values.foreground = format(background);
     GC gc = x.XCreateGC(display, pixmap, GCForeground, &values);
     x.XFillRectangle(display, pixmap, gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    bool made = false;
-    {
-        ScreenImage image(x, display);
-        if (image.Make(visual, depth, width, height, trap)) {
-            made = true;
-            ImageCanvas canvas(image.get(), visual, {0, 0, width, height});
-            for (const RootArea& a : areas) {
-                Rect drawn = detail::DrawPicture(canvas, *a.picture, a.area, a.style);
-                if (!drawn.Empty())
-                    image.Put(pixmap, gc, drawn);
-            }
-            x.XSync(display, False); // the server has read the pixels before the image goes
+    // The pictures go through memory shared with the server where it offers
+    // that, and only the parts drawn are sent.
+    std::optional<ScreenImage> shm(std::in_place, x, display);
+    ScreenImage& image = *shm;
+    const bool made = image.Make(visual, depth, width, height, trap);
+    if (made) {
+        ImageCanvas canvas(image.get(), visual, {0, 0, width, height});
+        for (const RootArea& a : areas) {
+            Rect part = detail::DrawPicture(canvas, *a.picture, a.area, a.style, true);
+            if (!part.Empty())
+                image.Put(pixmap, gc, part);
         }
+        x.XSync(display, False); // the server has read the pixels before the image goes
     }
+    shm.reset(); // while the connection is open
     x.XFreeGC(display, gc);
     x.XSync(display, False);
     if (!made || trap.Count() != 0) {

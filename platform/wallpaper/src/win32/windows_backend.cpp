@@ -155,6 +155,8 @@ public:
     bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
                        std::string& error) override
     {
+        if (!FilesWritten(error))
+            return false;
         if (layout.monitors.size() == 1 && wallpapers.size() == 1)
             return WallpaperInstaller::ApplyMonitors(layout, wallpapers, error); // Apply with the picture
         std::string ignored;

@@ -6,6 +6,7 @@
 #include "vistrel/wallpaper/monitors.h"
 #include "vistrel/wallpaper/picture.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,7 +57,17 @@ public:
     virtual bool ApplyMonitors(const MonitorLayout& layout, const std::vector<MonitorWallpaper>& wallpapers,
                                std::string& error);
 
+    // While the wallpapers' files are still being written (on another
+    // thread), how to wait for them; empty when they are there.
+    void SetFilesPending(std::function<bool(std::string&)> wait) { filesPending_ = std::move(wait); }
+
 protected:
+    // Waits for the files where they are still being written; false with
+    // `error` when they could not be. Every backend that reads or hands over
+    // the files calls it first; the bare X11 root, drawn from the pixels,
+    // does not wait.
+    bool FilesWritten(std::string& error);
+
     // Hands a picture of the whole layout (its bounds) to the desktop, to be
     // spread across all monitors. By default: Apply with that file, tiled
     // from the layout's corner.
@@ -69,6 +80,9 @@ protected:
     Style style_ = Style::Tile;
     std::string file_;
     const PictureView* picture_ = nullptr;
+
+private:
+    std::function<bool(std::string&)> filesPending_;
 };
 
 // The desktops a wallpaper can be handed to.

@@ -34,13 +34,17 @@ public:
     // Writes one file per monitor and hands them to the desktop: `pictures`
     // holds one composition per monitor of `layout`, in its order. False with
     // `error` when a file could not be written or the desktop refused; the
-    // files then hold what they held before. The same as WriteFiles, then
-    // Hand; the pictures must stay until then.
+    // files then hold what they held before. The files are written while the
+    // desktop is given the pixels. WriteFiles, then Hand, does the same one
+    // step after the other; the pictures must stay until then.
     bool Install(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures, std::string& error);
     bool WriteFiles(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures, std::string& error);
     bool Hand(const MonitorLayout& layout, std::string& error);
 
 private:
+    bool PreparePixels(const MonitorLayout& layout, const std::vector<MonitorPicture>& pictures, std::string& error);
+    bool WriteTheFiles(const std::vector<MonitorPicture>& pictures, std::string& error);
+    bool Finish(bool applied);
     void RestoreFiles();
 
     std::unique_ptr<WallpaperInstaller> installer_;
@@ -50,6 +54,7 @@ private:
     // What the wallpapers' pixels point into.
     std::vector<gmem::Owner> expansions_;
     std::vector<std::unique_ptr<dib::LockedBlock>> locks_;
+    std::vector<std::unique_ptr<dib::LockedBlock>> sources_; // the compositions, for the files
 };
 
 // A picture composed for the whole layout (its bounds), shown by `style`,

@@ -40,22 +40,36 @@ std::string BitmapFileBytes(gmem::Handle dib);
 // the old file then being untouched.
 bool WriteWallpaperFile(const std::string& path, gmem::Handle dib, std::string& error);
 
+// The same for a DIB's bytes already locked (so that another thread may
+// write them while this one shows the same block).
+bool WriteWallpaperBytes(const std::string& path, const std::uint8_t* dib, std::size_t size, std::string& error);
+
 // The same for 24-bit pixels, written as an uncompressed bitmap file.
 bool WritePictureFile(const std::string& path, const PictureView& picture, std::string& error);
 
 // The wallpaper file as it was before a change, so that a picture the
 // desktop refused does not stay in the file the desktop points at (and
-// reads again at the next login).
+// reads again at the next login). Kept as a second name of the same file
+// ("<file>.previous") where the file system allows that, so that nothing is
+// copied; else its bytes are read.
 class PreviousWallpaperFile {
 public:
     explicit PreviousWallpaperFile(std::string path);
+    // The second name goes unless Restore used it.
+    ~PreviousWallpaperFile();
+    PreviousWallpaperFile(PreviousWallpaperFile&& other) noexcept;
+    PreviousWallpaperFile& operator=(PreviousWallpaperFile&&) = delete;
+    PreviousWallpaperFile(const PreviousWallpaperFile&) = delete;
+    PreviousWallpaperFile& operator=(const PreviousWallpaperFile&) = delete;
+
     // Puts the previous content back, or removes the file when there was
-    // none. A previous file that could not be read is left as the change made it.
+    // none. A previous file that could not be kept is left as the change made it.
     void Restore() const;
 
 private:
     std::string path_;
     bool existed_ = false;
+    mutable std::string link_; // the second name, while there is one
     std::optional<std::string> bytes_;
 };
 
